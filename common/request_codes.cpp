@@ -1,0 +1,49 @@
+#include "common/request_codes.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qvtouch {
+namespace {
+
+#define QVTOUCH_REQUEST_ENTRY(name) NamedRequest{name, #name}
+constexpr std::array kTouchRequests{
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_BUTTON_MODE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_CAPTURE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_ARM_CAPTURE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_POINTER),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_UNIMPLEMENTED_910),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_UNIMPLEMENTED_920),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_MOUSE_MODE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_CALIBRATION),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_ENABLE_POINTER),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_DISABLE_POINTER),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_RELOAD_SETTINGS),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_BUTTON_MODE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_BEEP),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_BEEP),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_MOUSE_MODE),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_BEEP),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_UNIMPLEMENTED_99F),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_CAPTURE_REPORT),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_PASS_THROUGH),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_SCREEN_POST),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_SCREEN_POST),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_SET_RBN_DELAY),
+    QVTOUCH_REQUEST_ENTRY(IOCTL_TOUCH_GET_RBN_DELAY),
+};
+#undef QVTOUCH_REQUEST_ENTRY
+static_assert(kTouchRequests.size() == 23);
+
+}  // namespace
+
+std::span<const NamedRequest> TouchRequests() { return kTouchRequests; }
+
+std::optional<std::uint32_t> TouchRequestByName(std::string_view name) {
+  const auto* found = std::find_if(kTouchRequests.begin(), kTouchRequests.end(),
+                                   [name](const NamedRequest& r) { return r.Name == name; });
+  if (found == kTouchRequests.end()) return std::nullopt;
+  return found->Code;
+}
+
+}  // namespace qvtouch
