@@ -1,0 +1,291 @@
+// The control interface: the device-control requests of user-mode programs, and the internal
+// requests of the mouse class driver.
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "common/capture.h"
+#include "common/little_endian.h"
+#include "common/request_codes.h"
+#include "driver/driver.h"
+
+namespace qvtouch::driver {
+namespace {
+
+// A reply or report that has not arrived within this many milliseconds per byte has timed out.
+constexpr std::int64_t kMillisecondsPerByte = 20;
+
+// What the pointer port tells the class driver about itself.
+constexpr std::uint16_t kPortButtons = 2;
+constexpr std::uint32_t kPortInputQueueLength = 12;
+
+// Writes the words to the output, which must have room for them. Information is the size of the
+// words, or the caller's whole output length where the request returns that.
+template <std::size_t N>
+NtStatus Reply(IoRequest& request, const std::array<std::uint32_t, N>& words,
+               bool wholeOutput = false) {
+  if (request.Output.size() < 4 * N) return STATUS_BUFFER_TOO_SMALL;
+  for (std::size_t i = 0; i < N; ++i) StoreU32(request.Output, 4 * i, words[i]);
+  request.Information = static_cast<std::uint32_t>(wholeOutput ? request.Output.size() : 4 * N);
+  return STATUS_SUCCESS;
+}
+
+std::int64_t ByteTimeout(std::size_t bytes) {
+  return RelativeMilliseconds(static_cast<std::int64_t>(bytes) * kMillisecondsPerByte);
+}
+
+}  // namespace
+
+NtStatus TouchDriver::DispatchRequest(IoRequest& request) {
+  request.Information = 0;
+  switch (request.Major) {
+    case MajorFunction::Create:
+    case MajorFunction::Close:
+      return STATUS_SUCCESS;
+    case MajorFunction::Read:
+    case MajorFunction::Write:
+      return STATUS_NOT_IMPLEMENTED;
+    case MajorFunction::DeviceControl:
+      return DeviceControl(request);
+    case MajorFunction::InternalDeviceControl:
+      return InternalDeviceControl(request);
+  }
+  return STATUS_INVALID_DEVICE_REQUEST;
+}
+
+NtStatus TouchDriver::DeviceControl(IoRequest& request) {
+  DriverContext& c = context_;
+  const auto input = request.Input;
+  // Set requests read a fixed-size input: a shorter one is refused, never read past.
+  const auto shortInput = [&input](std::size_t size) { return input.size() < size; };
+
+  switch (request.IoControlCode) {
+    case IOCTL_TOUCH_GET_BUTTON_MODE: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{static_cast<std::uint32_t>(c.ButtonMode)});
+    }
+    case IOCTL_TOUCH_GET_CAPTURE: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{static_cast<std::uint32_t>(c.CaptureState),
+                                       static_cast<std::uint32_t>(c.CaptureRawX),
+                                       static_cast<std::uint32_t>(c.CaptureRawY)});
+    }
+    case IOCTL_TOUCH_ARM_CAPTURE: {
+      std::lock_guard guard(lock_);
+      c.CaptureState = CaptureArmed;
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_GET_POINTER: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{std::uint32_t{mouseInput_.ButtonFlags},
+                                       static_cast<std::uint32_t>(mouseInput_.LastX),
+                                       static_cast<std::uint32_t>(mouseInput_.LastY)});
+    }
+    case IOCTL_TOUCH_GET_MOUSE_MODE: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{c.MouseMode});
+    }
+    case IOCTL_TOUCH_SET_CALIBRATION: {
+      if (shortInput(CalibrationBlock::kSize)) return STATUS_BUFFER_TOO_SMALL;
+      const CalibrationBlock block =
+          CalibrationBlock::Decode(input.first<CalibrationBlock::kSize>());
+      // A zero span would be a divisor of the mapping: such a block is refused whole.
+      if (block.XL == 0 || block.YL == 0) return STATUS_INVALID_PARAMETER;
+      std::lock_guard guard(lock_);
+      c.Calibration = block;
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_ENABLE_POINTER: {
+      std::lock_guard guard(lock_);
+      ++c.PointerEnable;
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_DISABLE_POINTER: {
+      std::lock_guard guard(lock_);
+      if (c.PointerEnable != 0) --c.PointerEnable;
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_RELOAD_SETTINGS:
+      LoadSettings();  // a failed load is not reported
+      return STATUS_SUCCESS;
+    case IOCTL_TOUCH_SET_BUTTON_MODE: {
+      if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
+      std::lock_guard guard(lock_);
+      c.ButtonMode = CheckedButtonMode(LoadU32(input, 0));
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_SET_BEEP: {
+      if (shortInput(BeepRecord::kSize)) return STATUS_BUFFER_TOO_SMALL;
+      const BeepRecord beep = BeepRecord::Decode(input.first<BeepRecord::kSize>());
+      std::lock_guard guard(lock_);
+      c.BeepMode = beep.BeepMode;
+      c.BeepFreq1 = CheckedBeepFrequency(beep.BeepFreq1);
+      c.BeepTime = CheckedBeepTime(beep.BeepTime, kShortestBeepTime);
+      c.BeepFreq2 = CheckedBeepFrequency(beep.BeepFreq2);
+      c.BeepTime2 = CheckedBeepTime(beep.BeepTime2, kShortestBeepTime);
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_GET_BEEP: {
+      std::lock_guard guard(lock_);
+      return Reply(request,
+                   std::array{c.BeepMode, c.BeepFreq1, c.BeepTime, c.BeepFreq2, c.BeepTime2});
+    }
+    case IOCTL_TOUCH_SET_MOUSE_MODE: {
+      if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
+      std::lock_guard guard(lock_);
+      c.MouseMode = LoadU32(input, 0);
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_BEEP: {
+      std::lock_guard guard(lock_);
+      StartBeep(c.BeepFreq1, c.BeepTime);
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_CAPTURE_REPORT:
+      return CaptureReport(request);
+    case IOCTL_TOUCH_PASS_THROUGH:
+      return PassThrough(request);
+    case IOCTL_TOUCH_SET_SCREEN_POST: {
+      if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
+      std::lock_guard guard(lock_);
+      c.ScreenPost = LoadS32(input, 0);
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_GET_SCREEN_POST: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{static_cast<std::uint32_t>(c.ScreenPost)}, true);
+    }
+    case IOCTL_TOUCH_SET_RBN_DELAY: {
+      if (shortInput(1)) return STATUS_BUFFER_TOO_SMALL;
+      std::lock_guard guard(lock_);
+      c.RBNDelay = input[0];
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_TOUCH_GET_RBN_DELAY: {
+      std::lock_guard guard(lock_);
+      return Reply(request, std::array{std::uint32_t{c.RBNDelay}}, true);
+    }
+    case IOCTL_TOUCH_UNIMPLEMENTED_910:
+    case IOCTL_TOUCH_UNIMPLEMENTED_920:
+    case IOCTL_TOUCH_UNIMPLEMENTED_99F:
+      return STATUS_NOT_IMPLEMENTED;
+    default:
+      return STATUS_INVALID_DEVICE_REQUEST;
+  }
+}
+
+// Sends command bytes to the controller and collects its reply: the read completion stores every
+// received byte into this request until the wanted count is in, or the wait times out.
+NtStatus TouchDriver::PassThrough(IoRequest& request) {
+  DriverContext& c = context_;
+  if (request.Input.size() < kCommandSendCountOffset + 4) return STATUS_BUFFER_TOO_SMALL;
+  if (LoadU32(request.Input, kCommandSendCountOffset) > CommandRecord::kMaxCommandBytes) {
+    return STATUS_INVALID_PARAMETER;
+  }
+  {
+    std::lock_guard guard(lock_);
+    if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;  // the port is not open yet
+    if (c.PendingRequest != nullptr) return STATUS_DEVICE_BUSY;
+    c.PassThroughCount = 0;
+    c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
+    c.PassThroughCommand.fill(0);
+    std::copy_n(request.Input.begin(), std::min(request.Input.size(), kPassThroughCommandSize),
+                c.PassThroughCommand.begin());
+    // The slot is taken before the write, so that no second waiting request can start meanwhile;
+    // reports go on to the decoder until the reply is awaited.
+    c.PendingRequest = &request;
+    c.PassThroughDone->Clear();
+  }
+
+  const NtStatus writeStatus = SendToController();
+  const auto emptySlot = [&c] {
+    c.PendingRequest = nullptr;
+    c.PassThroughActive = 0;
+    c.PassThroughWanted = 0;
+    c.PassThroughCount = 0;
+  };
+  std::int64_t timeout = 0;
+  {
+    std::lock_guard guard(lock_);
+    if (!NT_SUCCESS(writeStatus) || c.PassThroughWanted == 0) {
+      emptySlot();
+      return writeStatus;
+    }
+    if (c.StopReads != kReadsRunning) {
+      emptySlot();
+      return STATUS_CANCELLED;
+    }
+    c.PassThroughActive = 1;
+    timeout = ByteTimeout(c.PassThroughWanted);
+  }
+
+  c.PassThroughDone->Wait(timeout);
+
+  std::lock_guard guard(lock_);
+  const std::uint32_t received = c.PassThroughCount;
+  const bool complete = received == c.PassThroughWanted;
+  const bool unloading = c.StopReads != kReadsRunning;
+  emptySlot();
+  request.Information = received;
+  if (complete) return STATUS_SUCCESS;
+  return unloading ? STATUS_CANCELLED : STATUS_TIMEOUT;
+}
+
+// Waits for the next valid report, which the read completion copies into this request.
+NtStatus TouchDriver::CaptureReport(IoRequest& request) {
+  DriverContext& c = context_;
+  if (request.Output.size() < kReportSize) return STATUS_BUFFER_TOO_SMALL;
+  {
+    std::lock_guard guard(lock_);
+    if (c.PendingRequest != nullptr) return STATUS_DEVICE_BUSY;
+    if (c.StopReads != kReadsRunning) return STATUS_CANCELLED;
+    c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
+    c.PassThroughCount = 0;
+    c.PendingRequest = &request;
+    c.PacketCaptured->Clear();
+  }
+
+  c.PacketCaptured->Wait(ByteTimeout(request.Output.size()));
+
+  std::lock_guard guard(lock_);
+  const bool served = c.PendingRequest != &request;  // the read completion empties the slot
+  if (!served) c.PendingRequest = nullptr;
+  c.PassThroughWanted = 0;
+  c.PassThroughCount = 0;
+  if (served) {
+    request.Information = static_cast<std::uint32_t>(request.Output.size());
+    return STATUS_SUCCESS;
+  }
+  return c.StopReads != kReadsRunning ? STATUS_CANCELLED : STATUS_TIMEOUT;
+}
+
+NtStatus TouchDriver::InternalDeviceControl(IoRequest& request) {
+  DriverContext& c = context_;
+  switch (request.IoControlCode) {
+    case IOCTL_MOUSE_QUERY_ATTRIBUTES: {
+      if (request.Output.size() < kMouseAttributesSize) return STATUS_BUFFER_TOO_SMALL;
+      // SampleRate stays as the caller's buffer holds it.
+      StoreU16(request.Output, kAttributesIdentifierOffset, MOUSE_SERIAL_HARDWARE);
+      StoreU16(request.Output, kAttributesButtonsOffset, kPortButtons);
+      StoreU32(request.Output, kAttributesQueueLengthOffset, kPortInputQueueLength);
+      request.Information = kMouseAttributesSize;
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_INTERNAL_MOUSE_CONNECT: {
+      std::lock_guard guard(lock_);
+      if (c.ClassConnect.ClassService != nullptr) return STATUS_SHARING_VIOLATION;
+      if (request.Input.size() < sizeof(CONNECT_DATA)) return STATUS_INVALID_PARAMETER;
+      std::memcpy(&c.ClassConnect, request.Input.data(), sizeof(CONNECT_DATA));
+      return STATUS_SUCCESS;
+    }
+    case IOCTL_INTERNAL_MOUSE_ENABLE:
+      return STATUS_SUCCESS;
+    case IOCTL_INTERNAL_MOUSE_DISCONNECT:
+    case IOCTL_INTERNAL_MOUSE_DISABLE:
+      return STATUS_NOT_SUPPORTED;  // once connected, the port stays connected
+    default:
+      return STATUS_INVALID_DEVICE_REQUEST;
+  }
+}
+
+}  // namespace qvtouch::driver

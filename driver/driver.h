@@ -1,0 +1,110 @@
+// The touch driver: a pointer port fed by a touch controller on a serial port.
+//
+// One TouchDriver is one loaded driver image. Its entry points are those the platform calls:
+// DriverEntry and Unload, the dispatch routine of its device, and the completion of every
+// one-byte serial read. Each concern lives in a source file of its own: settings (context.cpp),
+// the report decoder, the coordinate mapping, the pointer emulation, the touch beep, the serial
+// link, the control interface and the lifecycle.
+//
+// Locking: the read completion handles each byte under ContextLock, and every control request
+// touches the shared fields only under it, so a request never sees half of a report's effects and
+// a report never sees half of a request's. Settings loads query the store outside the lock and
+// publish their result at once.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "common/mouse_input.h"
+#include "common/touch_report.h"
+#include "driver/context.h"
+#include "driver/kernel.h"
+#include "driver/spin_lock.h"
+
+namespace qvtouch::driver {
+
+inline constexpr std::string_view kPointerPortDeviceName = "\\Device\\PointerPort0";
+inline constexpr std::string_view kControlLinkName = "\\??\\qvtouch";
+inline constexpr std::string_view kDeviceMapKey = "PointerPort";
+
+class TouchDriver final : public DeviceDispatch, public ReadCompletionSink {
+ public:
+  explicit TouchDriver(Kernel& kernel);
+  ~TouchDriver() override;
+  TouchDriver(const TouchDriver&) = delete;
+  TouchDriver& operator=(const TouchDriver&) = delete;
+
+  // Lifecycle (lifecycle.cpp).
+  NtStatus DriverEntry(std::string_view registryPath);
+  void Unload();
+
+  // Every request to the pointer-port device (lifecycle.cpp, control.cpp).
+  NtStatus Dispatch(IoRequest& request) override;
+
+  // Completion of every serial read (decoder.cpp).
+  void ReadComplete(NtStatus status, std::uint32_t information) override;
+
+  // Settings (context.cpp).
+  NtStatus LoadSettings();
+
+  // The state record, for inspection by tests and support tools; take ContextLock() while the
+  // driver runs.
+  const DriverContext& Context() const { return context_; }
+  SpinLock& ContextLock() { return lock_; }
+
+ private:
+  // Decoder (decoder.cpp).
+  bool HandleReadCompletion(NtStatus status, std::uint32_t information);
+  void HandlePassThroughByte(NtStatus status);
+  void FeedByte(std::uint8_t byte);
+  void DispatchReport();
+
+  // Pointer emulation (emulation.cpp).
+  void EmitPointer(TouchStatus status);
+  void JitterStep();
+  void SendInput(std::uint16_t buttonFlags);
+
+  // Touch beep (beep.cpp).
+  void TouchBeep(TouchStatus status);
+  void StartBeep(std::uint32_t frequency, std::uint32_t milliseconds);
+  void BeepDpc();
+
+  // Serial link (serial_link.cpp).
+  NtStatus StartSerialWorker();
+  void SerialWorker();
+  NtStatus IssueRead();
+  NtStatus SendToController();
+
+  // Control interface (control.cpp).
+  NtStatus DispatchRequest(IoRequest& request);
+  NtStatus DeviceControl(IoRequest& request);
+  NtStatus PassThrough(IoRequest& request);
+  NtStatus CaptureReport(IoRequest& request);
+  NtStatus InternalDeviceControl(IoRequest& request);
+
+  Kernel& kernel_;
+  SpinLock lock_;
+  DriverContext context_;
+  DeviceExtension extension_;
+
+  // The report being assembled by the decoder; kept across driver starts.
+  TouchReport report_;
+  // The pointer input record being built, and the anchor of the jitter window.
+  MOUSE_INPUT_DATA mouseInput_;
+  MOUSE_INPUT_DATA anchorInput_;
+
+  // Unloading: the worker's stop signal and its thread, the end of the read chain, and the
+  // requests still inside the dispatch routine.
+  std::unique_ptr<KernelEvent> workerStop_;
+  std::unique_ptr<SystemThread> worker_;
+  std::unique_ptr<KernelEvent> readsStopped_;
+  bool readIssued_ = false;
+  std::unique_ptr<KernelEvent> requestsDrained_;
+  std::uint32_t requestsInFlight_ = 0;
+  bool unloading_ = false;
+};
+
+}  // namespace qvtouch::driver

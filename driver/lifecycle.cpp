@@ -1,0 +1,120 @@
+// Driver start and unload.
+#include <mutex>
+
+#include "driver/driver.h"
+
+namespace qvtouch::driver {
+
+TouchDriver::TouchDriver(Kernel& kernel) : kernel_(kernel) {}
+
+TouchDriver::~TouchDriver() { Unload(); }
+
+NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
+  context_ = DriverContext{};
+  context_.RegistryPath = std::string(registryPath);
+
+  // The events and the tone timer exist from the start, so that a control request that arrives
+  // before the port opens (a capture, a test beep) finds them ready.
+  context_.PassThroughDone = kernel_.CreateNotificationEvent();
+  context_.PacketCaptured = kernel_.CreateNotificationEvent();
+  context_.BeepTimer = kernel_.CreateTimer([this] { BeepDpc(); });
+  workerStop_ = kernel_.CreateNotificationEvent();
+  readsStopped_ = kernel_.CreateNotificationEvent();
+  requestsDrained_ = kernel_.CreateNotificationEvent();
+  readIssued_ = false;
+  requestsInFlight_ = 0;
+  unloading_ = false;
+
+  const auto release = [this] { context_ = DriverContext{}; };
+
+  NtStatus status = LoadSettings();
+  if (!NT_SUCCESS(status)) {
+    release();
+    return status;
+  }
+  status = kernel_.CreateDevice(kPointerPortDeviceName, *this);
+  if (!NT_SUCCESS(status)) {
+    release();
+    return status;
+  }
+  status = kernel_.CreateSymbolicLink(kControlLinkName, kPointerPortDeviceName);
+  if (!NT_SUCCESS(status)) {
+    kernel_.DeleteDevice(kPointerPortDeviceName);
+    release();
+    return status;
+  }
+  extension_ = DeviceExtension{};
+  context_.Extension = &extension_;
+  // Without the device map entry the class driver does not find the port; the driver runs anyway.
+  kernel_.WriteDeviceMapValue(kDeviceMapKey, kPointerPortDeviceName, registryPath);
+
+  {
+    std::lock_guard guard(lock_);
+    context_.HoldCount = 0;
+    context_.RBNDelay = kDefaultRBNDelay;
+    context_.RightClickDone = 1;  // no hold right-click before the first move
+  }
+
+  status = StartSerialWorker();
+  if (!NT_SUCCESS(status)) {
+    kernel_.DeleteSymbolicLink(kControlLinkName);
+    kernel_.DeleteDevice(kPointerPortDeviceName);
+    release();
+    return status;
+  }
+  return STATUS_SUCCESS;
+}
+
+NtStatus TouchDriver::Dispatch(IoRequest& request) {
+  {
+    std::lock_guard guard(lock_);
+    if (unloading_) return STATUS_DELETE_PENDING;
+    ++requestsInFlight_;
+  }
+  const NtStatus status = DispatchRequest(request);
+  std::lock_guard guard(lock_);
+  if (--requestsInFlight_ == 0 && unloading_) requestsDrained_->Set();
+  return status;
+}
+
+// Unload refuses new requests, wakes a request that waits for a report or a reply (it completes
+// as cancelled) and lets every request leave the driver before it releases anything they use.
+void TouchDriver::Unload() {
+  if (context_.Extension == nullptr) return;
+
+  // The worker may still be polling for the port: end it first, so that nothing opens the port
+  // once the read chain is being stopped.
+  workerStop_->Set();
+  worker_->Join();
+  worker_.reset();
+
+  bool drained = false;
+  SerialPort* port = nullptr;
+  {
+    std::lock_guard guard(lock_);
+    unloading_ = true;
+    context_.BeepTimer->Cancel();
+    context_.StopReads = kStopRequested;
+    if (context_.PendingRequest != nullptr) {
+      context_.PassThroughDone->Set();
+      context_.PacketCaptured->Set();
+    }
+    drained = requestsInFlight_ == 0;
+    port = extension_.SerialDevice.get();
+  }
+  if (!drained) requestsDrained_->Wait(std::nullopt);
+  kernel_.MakeBeep(0);  // a tone must not outlive the driver
+
+  // The port and its read are released only once the read chain has stopped.
+  if (readIssued_) {
+    port->CancelRead();
+    readsStopped_->Wait(std::nullopt);
+  }
+  kernel_.DeleteSymbolicLink(kControlLinkName);
+  kernel_.DeleteDevice(kPointerPortDeviceName);
+  extension_.SerialDevice.reset();
+  context_.Extension = nullptr;
+  context_.RegistryPath.clear();
+}
+
+}  // namespace qvtouch::driver
