@@ -1,0 +1,116 @@
+#include "tools/replay/replay.h"
+
+#include <array>
+#include <charconv>
+#include <istream>
+#include <ostream>
+
+#include "common/little_endian.h"
+#include "common/request_codes.h"
+#include "driver/driver_harness.h"
+
+namespace qvtouch::replay {
+namespace {
+
+template <typename T>
+std::optional<T> Whole(std::string_view text, int base = 10) {
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ParseValue(std::string_view text) {
+  if (text.starts_with("0x") || text.starts_with("0X")) return Whole<std::uint32_t>(text.substr(2), 16);
+  if (text.starts_with('-')) {
+    const auto negative = Whole<std::int32_t>(text);
+    if (!negative) return std::nullopt;
+    return static_cast<std::uint32_t>(*negative);
+  }
+  return Whole<std::uint32_t>(text);
+}
+
+std::variant<Options, std::string> ParseOptions(std::span<const std::string_view> args) {
+  Options options;
+  bool haveFile = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    const auto operand = [&]() -> std::optional<std::string_view> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    if (arg == "--set") {
+      const auto setting = operand();
+      if (!setting) return std::string("--set needs NAME=VALUE");
+      const std::size_t equals = setting->find('=');
+      if (equals == 0 || equals == std::string_view::npos) {
+        return "--set " + std::string(*setting) + ": expected NAME=VALUE";
+      }
+      const auto value = ParseValue(setting->substr(equals + 1));
+      if (!value) {
+        return "--set " + std::string(*setting) +
+               ": VALUE must be a 32-bit decimal, negative decimal or 0x-prefixed hex number";
+      }
+      options.Settings[std::string(setting->substr(0, equals))] = *value;
+    } else if (arg == "--reload") {
+      options.Reload = true;
+    } else if (arg == "--arm-capture") {
+      options.ArmCapture = true;
+    } else if (arg == "--fail-before") {
+      const auto offset = operand();
+      const auto n = offset ? Whole<std::uint64_t>(*offset) : std::nullopt;
+      if (!n) return std::string("--fail-before needs a byte offset (0 or more)");
+      options.FailBefore.insert(*n);
+    } else if (arg.starts_with("-") && arg != "-") {
+      return "unknown option " + std::string(arg);
+    } else if (haveFile) {
+      return "only one input FILE may be given";
+    } else {
+      haveFile = true;
+      options.File = std::string(arg);
+    }
+  }
+  return options;
+}
+
+void Run(const Options& options, std::istream& input, std::ostream& output) {
+  driver::DriverHarness harness(options.Settings, /*connectClass=*/false);
+  harness.OnSend = [&output](const MOUSE_INPUT_DATA& record) {
+    output << R"({"event":"send","flags":)" << record.Flags << R"(,"buttons":)"
+           << record.ButtonFlags << R"(,"x":)" << record.LastX << R"(,"y":)" << record.LastY
+           << "}\n";
+  };
+  harness.Kernel.OnToneStarted = [&output](std::uint32_t frequency, std::int64_t milliseconds) {
+    output << R"({"event":"beep","freq":)" << frequency << R"(,"ms":)" << milliseconds << "}\n";
+  };
+  harness.ConnectClass();
+  if (options.Reload) harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
+  if (options.ArmCapture) harness.Control(IOCTL_TOUCH_ARM_CAPTURE);
+
+  std::uint64_t offset = 0;
+  std::array<char, 4096> buffer{};
+  while (input) {
+    input.read(buffer.data(), buffer.size());
+    const std::streamsize got = input.gcount();
+    for (std::streamsize i = 0; i < got; ++i, ++offset) {
+      for (std::size_t n = options.FailBefore.count(offset); n > 0; --n) harness.Port().Fail();
+      harness.Port().Deliver(static_cast<std::uint8_t>(buffer[static_cast<std::size_t>(i)]));
+    }
+    output.flush();
+  }
+
+  const auto capture = harness.Control(IOCTL_TOUCH_GET_CAPTURE, {}, 12).Output;
+  const auto pointer = harness.Control(IOCTL_TOUCH_GET_POINTER, {}, 12).Output;
+  const driver::DriverContext& c = harness.Context();
+  output << R"({"event":"end","capture_state":)" << LoadS32(capture, 0) << R"(,"capture_x":)"
+         << LoadS32(capture, 4) << R"(,"capture_y":)" << LoadS32(capture, 8)
+         << R"(,"parser_state":)" << unsigned{c.ParserState} << R"(,"hold_count":)"
+         << unsigned{c.HoldCount} << R"(,"right_click_done":)" << unsigned{c.RightClickDone}
+         << R"(,"pointer_buttons":)" << LoadU32(pointer, 0) << R"(,"pointer_x":)"
+         << LoadS32(pointer, 4) << R"(,"pointer_y":)" << LoadS32(pointer, 8) << "}\n";
+  output.flush();
+}
+
+}  // namespace qvtouch::replay
