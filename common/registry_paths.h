@@ -7,10 +7,10 @@ namespace qvtouch {
 
 // The driver's service key, as the system hands it to the driver at start.
 inline constexpr std::string_view kServiceKeyPath =
-    "\\Registry\\Machine\\System\\CurrentControlSet\\Services\\QVTouch";
+    R"(\Registry\Machine\System\CurrentControlSet\Services\QVTouch)";
 
 // The driver's settings key under HKEY_LOCAL_MACHINE.
 inline constexpr std::string_view kParametersKey =
-    "System\\CurrentControlSet\\Services\\QVTouch\\Parameters";
+    R"(System\CurrentControlSet\Services\QVTouch\Parameters)";
 
 }  // namespace qvtouch

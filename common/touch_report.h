@@ -29,7 +29,16 @@ using ReportBytes = std::array<std::uint8_t, kReportSize>;
 
 // Byte offsets inside a report.
 inline constexpr std::size_t kReportStatusOffset = 2;
+inline constexpr std::size_t kReportRawXOffset = 3;
+inline constexpr std::size_t kReportRawYOffset = 5;
 inline constexpr std::size_t kReportChecksumOffset = 9;
+
+// The checksum a report's last byte must equal: the seed plus bytes 2 to 8, modulo 256.
+constexpr std::uint8_t ReportChecksum(const ReportBytes& report) {
+  unsigned sum = kReportChecksumSeed;
+  for (std::size_t i = kReportStatusOffset; i < kReportChecksumOffset; ++i) sum += report[i];
+  return static_cast<std::uint8_t>(sum);
+}
 
 struct TouchReport {
   std::uint8_t Status = 0;  // a TouchStatus value on the wire; anything else is invalid
@@ -37,23 +46,22 @@ struct TouchReport {
   std::uint16_t RawY = 0;
   std::array<std::uint8_t, 2> Extra{};
 
-  constexpr std::uint8_t Checksum() const {
-    return static_cast<std::uint8_t>(kReportChecksumSeed + Status + (RawX & 0xFF) + (RawX >> 8) +
-                                     (RawY & 0xFF) + (RawY >> 8) + Extra[0] + Extra[1]);
+  constexpr ReportBytes Encode() const {
+    ReportBytes bytes{kReportSync1,
+                      kReportSync2,
+                      Status,
+                      static_cast<std::uint8_t>(RawX),
+                      static_cast<std::uint8_t>(RawX >> 8),
+                      static_cast<std::uint8_t>(RawY),
+                      static_cast<std::uint8_t>(RawY >> 8),
+                      Extra[0],
+                      Extra[1],
+                      0};
+    bytes[kReportChecksumOffset] = ReportChecksum(bytes);
+    return bytes;
   }
 
-  constexpr ReportBytes Encode() const {
-    return {kReportSync1,
-            kReportSync2,
-            Status,
-            static_cast<std::uint8_t>(RawX),
-            static_cast<std::uint8_t>(RawX >> 8),
-            static_cast<std::uint8_t>(RawY),
-            static_cast<std::uint8_t>(RawY >> 8),
-            Extra[0],
-            Extra[1],
-            Checksum()};
-  }
+  constexpr std::uint8_t Checksum() const { return Encode()[kReportChecksumOffset]; }
 };
 
 static_assert(TouchReport{0x81, 0x0000, 0x0000, {}}.Checksum() == 0xD4);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,15 @@ struct DeviceExtension {
 inline constexpr std::uint8_t kReadsRunning = 0;
 inline constexpr std::uint8_t kStopRequested = 1;
 inline constexpr std::uint8_t kStopAcknowledged = 2;
+
+// PassThroughActive and StopReads are read by the read completion for every byte without the lock.
+// They are written only under the lock, and atomically.
+inline std::uint8_t ReadFlag(std::uint8_t& flag) {
+  return std::atomic_ref(flag).load(std::memory_order_relaxed);
+}
+inline void WriteFlag(std::uint8_t& flag, std::uint8_t value) {
+  std::atomic_ref(flag).store(value, std::memory_order_relaxed);
+}
 
 // Size of the copy of a pass-through request's input.
 inline constexpr std::size_t kPassThroughCommandSize = 40;

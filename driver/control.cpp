@@ -200,7 +200,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   const NtStatus writeStatus = SendToController();
   const auto emptySlot = [&c] {
     c.PendingRequest = nullptr;
-    c.PassThroughActive = 0;
+    WriteFlag(c.PassThroughActive, 0);
     c.PassThroughWanted = 0;
     c.PassThroughCount = 0;
   };
@@ -215,7 +215,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
       emptySlot();
       return STATUS_CANCELLED;
     }
-    c.PassThroughActive = 1;
+    WriteFlag(c.PassThroughActive, 1);
     timeout = ByteTimeout(c.PassThroughWanted);
   }
 

@@ -6,10 +6,11 @@
 // the report decoder, the coordinate mapping, the pointer emulation, the touch beep, the serial
 // link, the control interface and the lifecycle.
 //
-// Locking: the read completion handles each byte under ContextLock, and every control request
+// Locking: the read completion dispatches each report under ContextLock, and every control request
 // touches the shared fields only under it, so a request never sees half of a report's effects and
 // a report never sees half of a request's. Settings loads query the store outside the lock and
-// publish their result at once.
+// publish their result at once. The decoder's own state needs no lock; the two switches it looks
+// at for every byte, PassThroughActive and StopReads, are written atomically under the lock.
 #pragma once
 
 #include <array>
@@ -30,7 +31,7 @@ inline constexpr std::string_view kPointerPortDeviceName = "\\Device\\PointerPor
 inline constexpr std::string_view kControlLinkName = "\\??\\qvtouch";
 inline constexpr std::string_view kDeviceMapKey = "PointerPort";
 
-class TouchDriver final : public DeviceDispatch, public ReadCompletionSink {
+class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
  public:
   explicit TouchDriver(Kernel& kernel);
   ~TouchDriver() override;
@@ -57,7 +58,7 @@ class TouchDriver final : public DeviceDispatch, public ReadCompletionSink {
 
  private:
   // Decoder (decoder.cpp).
-  bool HandleReadCompletion(NtStatus status, std::uint32_t information);
+  void HandleUncommonCompletion(NtStatus status, std::uint32_t information);
   void HandlePassThroughByte(NtStatus status);
   void FeedByte(std::uint8_t byte);
   void DispatchReport();
@@ -75,7 +76,7 @@ class TouchDriver final : public DeviceDispatch, public ReadCompletionSink {
   // Serial link (serial_link.cpp).
   NtStatus StartSerialWorker();
   void SerialWorker();
-  NtStatus IssueRead();
+  NtStatus IssueRead() { return extension_.SerialDevice->Read({&context_.ReadByte, 1}); }
   NtStatus SendToController();
 
   // Control interface (control.cpp).
@@ -90,8 +91,8 @@ class TouchDriver final : public DeviceDispatch, public ReadCompletionSink {
   DriverContext context_;
   DeviceExtension extension_;
 
-  // The report being assembled by the decoder; kept across driver starts.
-  TouchReport report_;
+  // The report being assembled by the decoder, as received; kept across driver starts.
+  ReportBytes report_{};
   // The pointer input record being built, and the anchor of the jitter window.
   MOUSE_INPUT_DATA mouseInput_;
   MOUSE_INPUT_DATA anchorInput_;

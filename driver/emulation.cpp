@@ -5,6 +5,28 @@
 
 namespace qvtouch::driver {
 
+// Inlined into each of its callers: it runs for nearly every report.
+[[gnu::always_inline]] inline void TouchDriver::JitterStep() {
+  DriverContext& c = context_;
+  const std::int32_t dx = WrapSub(anchorInput_.LastX, mouseInput_.LastX);
+  const std::int32_t dy = WrapSub(anchorInput_.LastY, mouseInput_.LastY);
+  const bool inside = -c.JitterX < dx && dx < c.JitterX && -c.JitterY < dy && dy < c.JitterY;
+  if (!inside) {
+    c.HoldCount = 0;
+    c.RightClickDone = 0;
+    SendInput(0);
+    anchorInput_ = mouseInput_;
+    return;
+  }
+  ++c.HoldCount;
+  if (c.RightClickDone == 0 && c.HoldCount >= c.RBNDelay) {
+    SendInput(MOUSE_RIGHT_BUTTON_DOWN);
+    SendInput(MOUSE_RIGHT_BUTTON_UP);
+    c.HoldCount = 0;
+    c.RightClickDone = 1;
+  }
+}
+
 void TouchDriver::EmitPointer(TouchStatus status) {
   const DriverContext& c = context_;
   const bool right = c.ButtonMode == kRightButton;
@@ -51,27 +73,6 @@ void TouchDriver::EmitPointer(TouchStatus status) {
       return;
     default:
       return;  // an unknown mode sends nothing
-  }
-}
-
-void TouchDriver::JitterStep() {
-  DriverContext& c = context_;
-  const std::int32_t dx = WrapSub(anchorInput_.LastX, mouseInput_.LastX);
-  const std::int32_t dy = WrapSub(anchorInput_.LastY, mouseInput_.LastY);
-  const bool inside = -c.JitterX < dx && dx < c.JitterX && -c.JitterY < dy && dy < c.JitterY;
-  if (!inside) {
-    c.HoldCount = 0;
-    c.RightClickDone = 0;
-    SendInput(0);
-    anchorInput_ = mouseInput_;
-    return;
-  }
-  ++c.HoldCount;
-  if (c.RightClickDone == 0 && c.HoldCount >= c.RBNDelay) {
-    SendInput(MOUSE_RIGHT_BUTTON_DOWN);
-    SendInput(MOUSE_RIGHT_BUTTON_UP);
-    c.HoldCount = 0;
-    c.RightClickDone = 1;
   }
 }
 

@@ -94,7 +94,7 @@ void TouchDriver::Unload() {
     std::lock_guard guard(lock_);
     unloading_ = true;
     context_.BeepTimer->Cancel();
-    context_.StopReads = kStopRequested;
+    WriteFlag(context_.StopReads, kStopRequested);
     if (context_.PendingRequest != nullptr) {
       context_.PassThroughDone->Set();
       context_.PacketCaptured->Set();

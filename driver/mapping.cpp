@@ -10,77 +10,69 @@ namespace {
 constexpr std::int32_t kCentre = 32768;
 constexpr std::int32_t kShareUnit = 4096;
 
-// ((value << 16) / span) + 32768: the position of a raw offset from the centre.
+// One raw axis of the calibration: the raw value's offset from the raw centre, and the signed
+// raw span.
+struct Axis {
+  std::int32_t Offset;
+  std::int32_t Span;
+};
+
+// ((offset << 16) / span) + 32768: the position across the whole target area.
 std::int32_t Normalise(std::int32_t offset, std::int32_t span) {
   return WrapAdd(WrapDiv(WrapShiftLeft(offset, 16), span), kCentre);
 }
 
-// The far half of a stretched desktop, computed with one division as the placement defines it.
-std::int32_t FarHalf(std::int32_t offset, std::int32_t span) {
-  return Normalise(WrapAdd(offset, span), span) / 2;
+// The far half of a stretched desktop, computed with one division: where the quotient of the
+// offset alone is negative this can be one unit less than (n + 65536) / 2.
+std::int32_t FarHalf(const Axis& axis) {
+  return Normalise(WrapAdd(axis.Offset, axis.Span), axis.Span) / 2;
 }
 
 std::int32_t Scale(std::int32_t n, std::int32_t share) { return WrapMul(n, share) / kShareUnit; }
-
-// One raw axis of the calibration: the raw value, the raw centre and the signed raw span.
-struct Axis {
-  std::int32_t Raw;
-  std::int32_t Centre;
-  std::int32_t Span;
-};
-
-std::int32_t HorizontalMap(const Axis& axis, std::int32_t screenPost, std::int32_t primary,
-                           std::int32_t secondary) {
-  const std::int32_t offset = WrapSub(axis.Raw, axis.Centre);
-  const std::int32_t span = axis.Span;
-  const std::int32_t n = Normalise(offset, span);
-  switch (screenPost) {
-    case kScreenStretchedLeft:
-      return n / 2;
-    case kScreenStretchedRight:
-      return FarHalf(offset, span);
-    case kScreenPrimary:
-      return Scale(n, primary);
-    case kScreenSecondary:
-      return WrapAdd(WrapMul(primary, 16), Scale(n, secondary));
-    default:
-      return n;
-  }
-}
-
-std::int32_t VerticalMap(const Axis& axis, std::int32_t screenPost, std::int32_t primary,
-                         std::int32_t secondary) {
-  const std::int32_t offset = WrapSub(axis.Raw, axis.Centre);
-  const std::int32_t span = axis.Span;
-  const std::int32_t n = Normalise(offset, span);
-  switch (screenPost) {
-    case kScreenStretchedTop:
-      return n / 2;
-    case kScreenStretchedBottom:
-      return FarHalf(offset, span);
-    case kScreenPrimary:
-      return Scale(n, primary);
-    case kScreenSecondary:  // the secondary monitor is aligned with the primary's top
-      return Scale(n, secondary);
-    default:
-      return n;
-  }
-}
 
 }  // namespace
 
 MappedPosition MapReport(std::uint16_t rawX, std::uint16_t rawY,
                          const CalibrationBlock& calibration, std::int32_t screenPost) {
   const CalibrationBlock& c = calibration;
-  const Axis xAxis{rawX, c.Xc, c.XL};
-  const Axis yAxis{rawY, c.Yc, c.YL};
+  const Axis xAxis{WrapSub(rawX, c.Xc), c.XL};
+  const Axis yAxis{WrapSub(rawY, c.Yc), c.YL};
   // A quarter turn swaps the axes: raw Y drives the pointer's X and raw X its Y.
   const bool axesSwapped = c.Orientation == 90 || c.Orientation == 270;
-  MappedPosition position;
-  position.X = HorizontalMap(axesSwapped ? yAxis : xAxis, screenPost, c.Shp, c.Shs);
-  position.Y = VerticalMap(axesSwapped ? xAxis : yAxis, screenPost, c.Svp, c.Svs);
-  position.Flags = screenPost == kScreenSingle ? MOUSE_MOVE_ABSOLUTE
-                                               : MOUSE_MOVE_ABSOLUTE | MOUSE_VIRTUAL_DESKTOP;
+  const Axis& horizontal = axesSwapped ? yAxis : xAxis;
+  const Axis& vertical = axesSwapped ? xAxis : yAxis;
+  const std::int32_t nx = Normalise(horizontal.Offset, horizontal.Span);
+  const std::int32_t ny = Normalise(vertical.Offset, vertical.Span);
+
+  MappedPosition position{nx, ny, MOUSE_MOVE_ABSOLUTE | MOUSE_VIRTUAL_DESKTOP};
+  switch (screenPost) {
+    case kScreenSingle:
+      position.Flags = MOUSE_MOVE_ABSOLUTE;
+      break;
+    case kScreenStretchedLeft:
+      position.X = nx / 2;
+      break;
+    case kScreenStretchedRight:
+      position.X = FarHalf(horizontal);
+      break;
+    case kScreenStretchedTop:
+      position.Y = ny / 2;
+      break;
+    case kScreenStretchedBottom:
+      position.Y = FarHalf(vertical);
+      break;
+    case kScreenPrimary:
+      position.X = Scale(nx, c.Shp);
+      position.Y = Scale(ny, c.Svp);
+      break;
+    case kScreenSecondary:
+      // Right of the primary, and aligned with its top.
+      position.X = WrapAdd(WrapMul(c.Shp, 16), Scale(nx, c.Shs));
+      position.Y = Scale(ny, c.Svs);
+      break;
+    default:  // any other placement covers the whole desktop
+      break;
+  }
   return position;
 }
 

@@ -64,15 +64,11 @@ void TouchDriver::SerialWorker() {
     // its report keeps its slot.
     std::lock_guard guard(lock_);
     extension_.SerialDevice = std::move(port);
-    context_.StopReads = kReadsRunning;
+    WriteFlag(context_.StopReads, kReadsRunning);
     context_.PointerEnable = 1;
     readIssued_ = true;
   }
   IssueRead();
-}
-
-NtStatus TouchDriver::IssueRead() {
-  return extension_.SerialDevice->Read({&context_.ReadByte, 1});
 }
 
 NtStatus TouchDriver::SendToController() {

@@ -10,13 +10,18 @@ namespace qvtouch::driver {
 class SpinLock {
  public:
   void lock() {
-    while (locked_.exchange(true, std::memory_order_acquire)) {
-      while (locked_.load(std::memory_order_relaxed)) std::this_thread::yield();
-    }
+    if (locked_.exchange(true, std::memory_order_acquire)) [[unlikely]] LockContended();
   }
   void unlock() { locked_.store(false, std::memory_order_release); }
 
  private:
+  // Apart from lock(), so that the uncontended path stays a single exchange.
+  [[gnu::noinline]] void LockContended() {
+    do {
+      while (locked_.load(std::memory_order_relaxed)) std::this_thread::yield();
+    } while (locked_.exchange(true, std::memory_order_acquire));
+  }
+
   std::atomic<bool> locked_{false};
 };
 

@@ -1,0 +1,23 @@
+# Shared by the scripts: install the Debian packages that are missing.
+
+# ensure_packages PACKAGE...: installs with apt-get those not yet installed (as root, or via sudo).
+ensure_packages() {
+  local missing=()
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; exit 1; }
+    as_root=(sudo)
+  fi
+  echo "Installing ${missing[*]}" >&2
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# What every build needs.
+BUILD_PACKAGES=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev)
