@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 
+#include "common/event_lines.h"
 #include "common/little_endian.h"
 #include "common/request_codes.h"
 #include "driver/driver_harness.h"
@@ -78,12 +79,10 @@ std::variant<Options, std::string> ParseOptions(std::span<const std::string_view
 void Run(const Options& options, std::istream& input, std::ostream& output) {
   driver::DriverHarness harness(options.Settings, /*connectClass=*/false);
   harness.OnSend = [&output](const MOUSE_INPUT_DATA& record) {
-    output << R"({"event":"send","flags":)" << record.Flags << R"(,"buttons":)"
-           << record.ButtonFlags << R"(,"x":)" << record.LastX << R"(,"y":)" << record.LastY
-           << "}\n";
+    output << SendEventLine(record) << '\n';
   };
   harness.Kernel.OnToneStarted = [&output](std::uint32_t frequency, std::int64_t milliseconds) {
-    output << R"({"event":"beep","freq":)" << frequency << R"(,"ms":)" << milliseconds << "}\n";
+    output << BeepEventLine(frequency, milliseconds) << '\n';
   };
   harness.ConnectClass();
   if (options.Reload) harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
