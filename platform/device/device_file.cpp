@@ -1,0 +1,57 @@
+#include "platform/device/device_file.h"
+
+namespace qvtouch::platform {
+namespace {
+
+// Idle connections kept per handle; more are closed when they come back.
+constexpr std::size_t kMaxIdleChannels = 4;
+
+}  // namespace
+
+std::unique_ptr<DeviceFile> DeviceFile::Open(std::string name, ChannelError& error,
+                                              DeviceReply& opened) {
+  auto channel = DeviceChannel::Connect(name, error);
+  if (!channel) return nullptr;
+  error = channel->Call(driver::MajorFunction::Create, 0, {}, 0, opened);
+  if (error != ChannelError::None) return nullptr;
+  return std::unique_ptr<DeviceFile>(new DeviceFile(std::move(name), std::move(channel)));
+}
+
+DeviceFile::DeviceFile(std::string name, std::unique_ptr<DeviceChannel> channel)
+    : name_(std::move(name)) {
+  idle_.push_back(std::move(channel));
+}
+
+ChannelError DeviceFile::Call(driver::MajorFunction major, std::uint32_t ioControlCode,
+                              std::span<const std::uint8_t> input, std::uint32_t outputLength,
+                              DeviceReply& reply) {
+  ChannelError error = ChannelError::None;
+  auto channel = Borrow(error);
+  if (!channel) return error;
+  error = channel->Call(major, ioControlCode, input, outputLength, reply);
+  // A channel whose connection was lost is out of step for good: it is dropped.
+  if (error != ChannelError::ConnectionLost) GiveBack(std::move(channel));
+  return error;
+}
+
+std::unique_ptr<DeviceChannel> DeviceFile::Borrow(ChannelError& error) {
+  {
+    std::lock_guard guard(mutex_);
+    if (!idle_.empty()) {
+      auto channel = std::move(idle_.back());
+      idle_.pop_back();
+      return channel;
+    }
+  }
+  auto channel = DeviceChannel::Connect(name_, error);
+  // The device existed when the handle was opened: now it is gone.
+  if (!channel && error == ChannelError::NoSuchDevice) error = ChannelError::ConnectionLost;
+  return channel;
+}
+
+void DeviceFile::GiveBack(std::unique_ptr<DeviceChannel> channel) {
+  std::lock_guard guard(mutex_);
+  if (idle_.size() < kMaxIdleChannels) idle_.push_back(std::move(channel));
+}
+
+}  // namespace qvtouch::platform

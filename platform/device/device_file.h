@@ -1,0 +1,36 @@
+// What a device handle stands for: the device's name and a pool of idle connections to it. Each
+// call borrows a connection (or makes a new one) for the time of one request, so calls from
+// several threads on one handle run side by side.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/device/device_channel.h"
+
+namespace qvtouch::platform {
+
+class DeviceFile {
+ public:
+  // Opens the device: connects and sends the create request. Null when the device cannot be
+  // reached; otherwise the file, whose create completion is in `opened` (it may have failed).
+  static std::unique_ptr<DeviceFile> Open(std::string name, ChannelError& error,
+                                          DeviceReply& opened);
+
+  ChannelError Call(driver::MajorFunction major, std::uint32_t ioControlCode,
+                    std::span<const std::uint8_t> input, std::uint32_t outputLength,
+                    DeviceReply& reply);
+
+ private:
+  DeviceFile(std::string name, std::unique_ptr<DeviceChannel> channel);
+  std::unique_ptr<DeviceChannel> Borrow(ChannelError& error);
+  void GiveBack(std::unique_ptr<DeviceChannel> channel);
+
+  const std::string name_;
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<DeviceChannel>> idle_;
+};
+
+}  // namespace qvtouch::platform
