@@ -4,6 +4,7 @@
 #include "common/records.h"
 #include "common/request_codes.h"
 #include "common/status.h"
+#include "common/text_numbers.h"
 #include "common/touch_report.h"
 
 namespace qvtouch {
@@ -76,6 +77,29 @@ TEST(ControllerCommands, SetParametersRepeatsEachValue) {
   const std::array<std::uint8_t, 12> expected{kSOH, 'S', 'P', 0x00, 0x0C, 0x00, 0x0C,
                                               0x02, 0x01, 0x02, 0x01, kCR};
   EXPECT_EQ(command, expected);
+}
+
+TEST(TextNumbers, DwordsInDecimalNegativeDecimalOrHex) {
+  EXPECT_EQ(ParseDword("0"), 0u);
+  EXPECT_EQ(ParseDword("4294967295"), 0xFFFFFFFFu);
+  EXPECT_EQ(ParseDword("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(ParseDword("-2147483648"), 0x80000000u);
+  EXPECT_EQ(ParseDword("0x0105"), 0x105u);
+  EXPECT_EQ(ParseDword("0XfFfFfFfF"), 0xFFFFFFFFu);
+  for (std::string_view bad : {"", "-", "0x", "+1", " 1", "1 ", "1.5", "4294967296",
+                               "-2147483649", "0x100000000", "0x-1", "-0x1", "abc"}) {
+    EXPECT_EQ(ParseDword(bad), std::nullopt) << '"' << bad << '"';
+  }
+}
+
+TEST(TextNumbers, HexBytesWithOrWithoutSeparators) {
+  const std::vector<std::uint8_t> expected{0x01, 0x51, 0xAB};
+  EXPECT_EQ(ParseHexBytes("0151ab"), expected);
+  EXPECT_EQ(ParseHexBytes("01 51:AB"), expected);
+  EXPECT_EQ(ParseHexBytes(""), std::vector<std::uint8_t>{});
+  for (std::string_view bad : {"1", "015", "0g", "01 5", "+1"}) {
+    EXPECT_EQ(ParseHexBytes(bad), std::nullopt) << bad;
+  }
 }
 
 }  // namespace

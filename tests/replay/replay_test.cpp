@@ -58,19 +58,6 @@ std::vector<std::string> Beeps(const std::vector<std::string>& lines) {
   return beeps;
 }
 
-TEST(ReplayOptions, Values) {
-  EXPECT_EQ(ParseValue("0"), 0u);
-  EXPECT_EQ(ParseValue("4294967295"), 0xFFFFFFFFu);
-  EXPECT_EQ(ParseValue("-1"), 0xFFFFFFFFu);
-  EXPECT_EQ(ParseValue("-2147483648"), 0x80000000u);
-  EXPECT_EQ(ParseValue("0x0105"), 0x105u);
-  EXPECT_EQ(ParseValue("0XfFfFfFfF"), 0xFFFFFFFFu);
-  for (std::string_view bad : {"", "-", "0x", "+1", " 1", "1 ", "1.5", "4294967296",
-                               "-2147483649", "0x100000000", "0x-1", "-0x1", "abc"}) {
-    EXPECT_EQ(ParseValue(bad), std::nullopt) << '"' << bad << '"';
-  }
-}
-
 TEST(ReplayOptions, ParsesEveryOption) {
   const std::vector<std::string_view> args{"--set",   "XL=-800",        "--reload",
                                            "--set",   "ScreenPost=0x11", "--arm-capture",

@@ -1,38 +1,16 @@
 #include "tools/replay/replay.h"
 
 #include <array>
-#include <charconv>
 #include <istream>
 #include <ostream>
 
 #include "common/event_lines.h"
 #include "common/little_endian.h"
 #include "common/request_codes.h"
+#include "common/text_numbers.h"
 #include "driver/driver_harness.h"
 
 namespace qvtouch::replay {
-namespace {
-
-template <typename T>
-std::optional<T> Whole(std::string_view text, int base = 10) {
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-}  // namespace
-
-std::optional<std::uint32_t> ParseValue(std::string_view text) {
-  if (text.starts_with("0x") || text.starts_with("0X")) return Whole<std::uint32_t>(text.substr(2), 16);
-  if (text.starts_with('-')) {
-    const auto negative = Whole<std::int32_t>(text);
-    if (!negative) return std::nullopt;
-    return static_cast<std::uint32_t>(*negative);
-  }
-  return Whole<std::uint32_t>(text);
-}
-
 std::variant<Options, std::string> ParseOptions(std::span<const std::string_view> args) {
   Options options;
   bool haveFile = false;
@@ -49,7 +27,7 @@ std::variant<Options, std::string> ParseOptions(std::span<const std::string_view
       if (equals == 0 || equals == std::string_view::npos) {
         return "--set " + std::string(*setting) + ": expected NAME=VALUE";
       }
-      const auto value = ParseValue(setting->substr(equals + 1));
+      const auto value = ParseDword(setting->substr(equals + 1));
       if (!value) {
         return "--set " + std::string(*setting) +
                ": VALUE must be a 32-bit decimal, negative decimal or 0x-prefixed hex number";
@@ -61,7 +39,7 @@ std::variant<Options, std::string> ParseOptions(std::span<const std::string_view
       options.ArmCapture = true;
     } else if (arg == "--fail-before") {
       const auto offset = operand();
-      const auto n = offset ? Whole<std::uint64_t>(*offset) : std::nullopt;
+      const auto n = offset ? ParseWhole<std::uint64_t>(*offset) : std::nullopt;
       if (!n) return std::string("--fail-before needs a byte offset (0 or more)");
       options.FailBefore.insert(*n);
     } else if (arg.starts_with("-") && arg != "-") {

@@ -24,9 +24,6 @@ struct Options {
   std::string File;                         // empty or "-": standard input
 };
 
-// A VALUE: decimal, negative decimal (as its 32-bit two's complement) or 0x-prefixed hex.
-std::optional<std::uint32_t> ParseValue(std::string_view text);
-
 // The options, or a one-line message saying what is wrong with them.
 std::variant<Options, std::string> ParseOptions(std::span<const std::string_view> args);
 

@@ -1,9 +1,10 @@
 #include "tools/sim/script.h"
 
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <vector>
+
+#include "common/text_numbers.h"
 
 namespace qvtouch::sim {
 namespace {
@@ -21,23 +22,12 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
-template <typename T>
-std::optional<T> Number(std::string_view word, int base = 10) {
-  T value{};
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value, base);
-  if (error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
-  return value;
-}
-
 std::optional<std::vector<std::uint8_t>> HexBytes(std::span<const std::string_view> words) {
   std::vector<std::uint8_t> bytes;
   for (std::string_view word : words) {
-    if (word.size() % 2 != 0) return std::nullopt;
-    for (std::size_t i = 0; i < word.size(); i += 2) {
-      const auto byte = Number<std::uint8_t>(word.substr(i, 2), 16);
-      if (!byte) return std::nullopt;
-      bytes.push_back(*byte);
-    }
+    const auto wordBytes = ParseHexBytes(word);
+    if (!wordBytes) return std::nullopt;
+    bytes.insert(bytes.end(), wordBytes->begin(), wordBytes->end());
   }
   return bytes;
 }
@@ -52,12 +42,12 @@ std::optional<std::string> RunScriptLine(std::string_view line, TouchScript& scr
   const std::string bad = "cannot run \"" + std::string(line) + "\": ";
 
   const auto point = [&args](std::size_t at) -> std::optional<Point> {
-    const auto x = Number<std::uint16_t>(args[at]);
-    const auto y = Number<std::uint16_t>(args[at + 1]);
+    const auto x = ParseWhole<std::uint16_t>(args[at]);
+    const auto y = ParseWhole<std::uint16_t>(args[at + 1]);
     if (!x || !y) return std::nullopt;
     return Point{*x, *y};
   };
-  const auto count = [&args](std::size_t at) { return Number<std::uint32_t>(args[at]); };
+  const auto count = [&args](std::size_t at) { return ParseWhole<std::uint32_t>(args[at]); };
 
   if (verb == "tap" || verb == "press" || verb == "release") {
     const auto at = args.size() == 2 ? point(0) : std::nullopt;
@@ -90,7 +80,7 @@ std::optional<std::string> RunScriptLine(std::string_view line, TouchScript& scr
     if (kind == "checksum" && args.size() == 1) {
       script.FaultNextReport({Fault::Kind::WrongChecksum});
     } else if (kind == "status" && args.size() <= 2) {
-      const auto status = args.size() == 2 ? Number<std::uint8_t>(args[1], 16)
+      const auto status = args.size() == 2 ? ParseWhole<std::uint8_t>(args[1], 16)
                                            : std::optional<std::uint8_t>(0x80);
       if (!status) return bad + "expected a hexadecimal status byte";
       script.FaultNextReport({Fault::Kind::BadStatus, 0, *status});
