@@ -1,0 +1,20 @@
+// Key paths and value names as the registry calls take them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace qvtouch::platform {
+
+// The platform's limits, in characters.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+
+// The key names along a backslash-separated path, from the key the path starts at; none for an
+// empty path, which names that key itself. One trailing backslash is ignored. nullopt for an empty
+// name anywhere else, or a name longer than kMaxKeyNameLength.
+std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path);
+
+}  // namespace qvtouch::platform

@@ -1,0 +1,147 @@
+// Who may read and change the store, and what a damaged store does.
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <array>
+
+#include "platform/registry/dword_values.h"
+#include "platform/registry/hive.h"
+#include "tests/platform/registry/registry_test_support.h"
+
+namespace qvtouch::platform::test {
+namespace {
+
+constexpr const char* kParameters = R"(System\CurrentControlSet\Services\QVTouch\Parameters)";
+
+// The results of body's calls, made by a child process running as the user "nobody".
+std::vector<LSTATUS> ResultsAsNobody(const std::function<std::vector<LSTATUS>()>& body) {
+  int channel[2];
+  if (pipe(channel) != 0) return {};
+  const pid_t child = StartChild([&]() -> int {
+    const passwd* nobody = getpwnam("nobody");
+    if (nobody == nullptr || setgroups(0, nullptr) != 0 ||
+        setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0 ||
+        setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0) {
+      return 1;
+    }
+    const std::vector<LSTATUS> results = body();
+    const auto size = static_cast<ssize_t>(results.size() * sizeof(LSTATUS));
+    return write(channel[1], results.data(), size) == size ? 0 : 1;
+  });
+  close(channel[1]);
+  std::vector<LSTATUS> results(64);
+  const ssize_t got = read(channel[0], results.data(), results.size() * sizeof(LSTATUS));
+  close(channel[0]);
+  EXPECT_EQ(WaitForChild(child), 0);
+  results.resize(got > 0 ? static_cast<std::size_t>(got) / sizeof(LSTATUS) : 0);
+  return results;
+}
+
+LSTATUS OpenAndClose(HKEY root, const char* path, REGSAM rights) {
+  HKEY key = nullptr;
+  const LSTATUS status = RegOpenKeyExA(root, path, 0, rights, &key);
+  if (status == ERROR_SUCCESS) RegCloseKey(key);
+  return status;
+}
+
+LSTATUS CreateAndClose(HKEY root, const char* path, REGSAM rights) {
+  HKEY key = nullptr;
+  const LSTATUS status = RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, rights,
+                                         nullptr, &key, nullptr);
+  if (status == ERROR_SUCCESS) RegCloseKey(key);
+  return status;
+}
+
+using StoreAccess = RegistryTest;
+
+TEST_F(StoreAccess, AUserWhoMayNotWriteTheMachineHiveReadsItAndIsDeniedEveryChange) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run a child as another user";
+  HKEY key = CreateKey(HKEY_LOCAL_MACHINE, kParameters);
+  SetDword(key, "Port", 2);
+  RegCloseKey(key);
+
+  const auto results = ResultsAsNobody([] {
+    HKEY reader = nullptr;
+    std::uint32_t port = 0;
+    const std::array<DwordValueQuery, 1> query{{{"Port", &port}}};
+    const DWORD value = 1;
+    const auto* data = reinterpret_cast<const BYTE*>(&value);
+    std::vector<LSTATUS> results{
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParameters, 0, KEY_QUERY_VALUE, &reader),
+        static_cast<LSTATUS>(QueryDword(reader, "Port").value_or(0)),
+        QueryDwordValues(HKEY_LOCAL_MACHINE, kParameters, query),
+        static_cast<LSTATUS>(port),
+        CreateAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_READ),  // exists: opens
+        OpenAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_SET_VALUE),
+        OpenAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_WRITE),
+        OpenAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_ALL_ACCESS),
+        CreateAndClose(HKEY_LOCAL_MACHINE, R"(Software\New)", KEY_READ),
+        RegSetValueExA(HKEY_LOCAL_MACHINE, "Port", 0, REG_DWORD, data, sizeof value),
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "System"),
+        CreateAndClose(HKEY_CURRENT_USER, "Software", KEY_ALL_ACCESS),  // root owns the folder
+    };
+    RegCloseKey(reader);
+    return results;
+  });
+  EXPECT_EQ(results, (std::vector<LSTATUS>{
+                         ERROR_SUCCESS, 2, ERROR_SUCCESS, 2, ERROR_SUCCESS, ERROR_ACCESS_DENIED,
+                         ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
+                         ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}));
+  EXPECT_EQ(OpenAndClose(HKEY_LOCAL_MACHINE, R"(Software\New)", KEY_READ), ERROR_FILE_NOT_FOUND);
+}
+
+// Every call on a damaged hive fails with ERROR_BADDB, and the file stays byte for byte.
+void ExpectDamageReportedAndFileUntouched(const std::filesystem::path& file) {
+  const std::vector<std::uint8_t> before = FileBytes(file);
+  HKEY key = nullptr;
+  std::uint32_t port = 7;
+  const std::array<DwordValueQuery, 1> query{{{"Port", &port}}};
+  const DWORD value = 1;
+  DWORD count = 0;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParameters, 0, KEY_READ, &key), ERROR_BADDB);
+  EXPECT_EQ(QueryDwordValues(HKEY_LOCAL_MACHINE, kParameters, query), ERROR_BADDB);
+  EXPECT_EQ(port, 7u);
+  EXPECT_EQ(RegQueryInfoKeyA(HKEY_LOCAL_MACHINE, nullptr, nullptr, nullptr, &count, nullptr,
+                             nullptr, &count, nullptr, nullptr, nullptr, nullptr),
+            ERROR_BADDB);
+  EXPECT_EQ(CreateAndClose(HKEY_LOCAL_MACHINE, R"(Software\New)", KEY_ALL_ACCESS), ERROR_BADDB);
+  EXPECT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "Port", 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&value), sizeof value),
+            ERROR_BADDB);
+  EXPECT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, "System"), ERROR_BADDB);
+  EXPECT_EQ(FileBytes(file), before);
+  EXPECT_EQ(std::filesystem::directory_iterator(file.parent_path())->path(), file)
+      << "no journal left behind";
+}
+
+TEST_F(StoreAccess, AFileThatIsNoDatabaseIsReportedAndLeftAsItIs) {
+  const std::string text = "Port=2\n";
+  WriteFile(HiveFile(Hive::LocalMachine), {text.begin(), text.end()});
+  ExpectDamageReportedAndFileUntouched(HiveFile(Hive::LocalMachine));
+}
+
+TEST_F(StoreAccess, ADatabaseWithDamagedPagesIsReportedAndLeftAsItIs) {
+  HKEY key = CreateKey(HKEY_LOCAL_MACHINE, kParameters);
+  for (int i = 0; i < 12; ++i)
+    SetString(key, ("Value" + std::to_string(i)).c_str(), std::string(1000, 'x'));
+  RegCloseKey(key);
+  std::vector<std::uint8_t> bytes = FileBytes(HiveFile(Hive::LocalMachine));
+  constexpr std::size_t kPage = 4096;
+  ASSERT_GT(bytes.size(), 3 * kPage);
+  std::fill(bytes.begin() + kPage, bytes.begin() + 3 * kPage, 0xA5);  // the tables' first pages
+  WriteFile(HiveFile(Hive::LocalMachine), bytes);
+  ExpectDamageReportedAndFileUntouched(HiveFile(Hive::LocalMachine));
+}
+
+TEST_F(StoreAccess, AnotherProgramsDatabaseIsNoHive) {
+  // A sound SQLite database whose header names another application.
+  RegCloseKey(CreateKey(HKEY_CURRENT_USER, "Software"));
+  std::vector<std::uint8_t> bytes = FileBytes(HiveFile(Hive::CurrentUser));
+  bytes[68] ^= 0xFF;  // the application id in the database header
+  WriteFile(HiveFile(Hive::LocalMachine), bytes);
+  ExpectDamageReportedAndFileUntouched(HiveFile(Hive::LocalMachine));
+}
+
+}  // namespace
+}  // namespace qvtouch::platform::test

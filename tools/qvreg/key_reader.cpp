@@ -1,0 +1,75 @@
+#include "tools/qvreg/key_reader.h"
+
+#include <algorithm>
+
+namespace qvtouch::qvreg {
+namespace {
+
+LSTATUS ReadSizedContents(HKEY key, KeyContents& contents) {
+  DWORD longestSubkey = 0;
+  DWORD longestName = 0;
+  DWORD largestData = 0;
+  LSTATUS status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestSubkey,
+                                    nullptr, nullptr, &longestName, &largestData, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return status;
+  std::vector<char> name(std::max(longestSubkey, longestName) + 1);
+  std::vector<std::uint8_t> data(largestData);
+  for (DWORD index = 0;; ++index) {
+    auto length = static_cast<DWORD>(name.size());
+    auto size = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    status = RegEnumValueA(key, index, name.data(), &length, nullptr, &type, data.data(), &size);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return status;
+    contents.Values.push_back(
+        {std::string(name.data(), length), false, type, {data.begin(), data.begin() + size}});
+  }
+  for (DWORD index = 0;; ++index) {
+    auto length = static_cast<DWORD>(name.size());
+    status = RegEnumKeyExA(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    contents.Subkeys.emplace_back(name.data(), length);
+  }
+}
+
+}  // namespace
+
+LSTATUS ReadKeyContents(HKEY key, KeyContents& contents) {
+  // A value or name that grew since the sizes were taken makes the reading start again.
+  LSTATUS status = ERROR_MORE_DATA;
+  while (status == ERROR_MORE_DATA) {
+    contents = {};
+    status = ReadSizedContents(key, contents);
+  }
+  return status;
+}
+
+LSTATUS ReadValue(HKEY key, const std::string& name, platform::RegFileValue& value) {
+  value = {name, false, REG_SZ, {}};
+  LSTATUS status = ERROR_MORE_DATA;
+  while (status == ERROR_MORE_DATA) {
+    DWORD size = 0;
+    status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size);
+    if (status != ERROR_SUCCESS) return status;
+    value.Data.resize(size);
+    status = RegQueryValueExA(key, name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
+    value.Data.resize(size);
+  }
+  return status;
+}
+
+LSTATUS VisitTree(HKEY key, const std::string& fullName, const KeyVisitor& visit) {
+  KeyContents contents;
+  LSTATUS status = ReadKeyContents(key, contents);
+  if (status == ERROR_SUCCESS) status = visit(key, fullName, contents);
+  for (const std::string& subkey : contents.Subkeys) {
+    if (status != ERROR_SUCCESS) break;
+    ScopedKey child;
+    status = RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, child.Out());
+    if (status == ERROR_SUCCESS) status = VisitTree(child.Get(), fullName + '\\' + subkey, visit);
+  }
+  return status;
+}
+
+}  // namespace qvtouch::qvreg

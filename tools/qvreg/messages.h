@@ -1,0 +1,27 @@
+// What qvreg tells its user: results on standard output, "ERROR: ..." on standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/registry/hive.h"
+#include "platform/registry/winreg.h"
+
+namespace qvtouch::qvreg {
+
+inline constexpr int kSucceeded = 0;
+inline constexpr int kFailed = 1;
+
+// Prints "The operation completed successfully."
+int Succeed();
+
+// Prints "ERROR: " and the message.
+int Fail(std::string_view message);
+
+// Fails for a key name that does not start with a root qvreg knows.
+int FailKeyName(std::string_view text);
+
+// Fails with what a registry call's result means; hive names the store in question.
+int Fail(LSTATUS status, platform::Hive hive);
+
+}  // namespace qvtouch::qvreg
