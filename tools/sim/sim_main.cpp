@@ -1,24 +1,29 @@
 // qvtouch-sim: the touch controller simulator. It reads script lines from standard input (see
-// script.h) and writes the controller's byte stream for each to standard output as it arrives.
+// script.h) and runs each as it arrives. Without a line it writes the controller's byte stream to
+// standard output. With --pty LINK (a new pty whose slave LINK names) or --tty PATH it is the
+// controller on a serial line: it paces the stream at the line's rate (unless --fast) and answers
+// the controller's commands (--refuse-assisted: it rejects the enter command). At the end of input
+// it exits once its last bytes have left, or with --linger keeps answering until SIGTERM.
+#include <signal.h>
+#include <sys/signalfd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/posix/unique_fd.h"
+#include "tools/sim/line_session.h"
 #include "tools/sim/script.h"
+#include "tools/sim/sim_options.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: qvtouch-sim < SCRIPT";
+using qvtouch::sim::SimOptions;
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc > 1) {
-    std::fprintf(stderr, "qvtouch-sim: unknown option %s\n%s\n", argv[1], kUsage);
-    return 2;
-  }
+int RunOnStandardOutput() {
   qvtouch::sim::TouchScript script;
   std::string line;
   while (std::getline(std::cin, line)) {
@@ -36,4 +41,41 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   return 0;
+}
+
+int RunOnLine(const SimOptions& options) {
+  // The terminating signals arrive as input to the session, which then ends cleanly (the line
+  // removes its link); blocked first, so that one arriving during set-up is not lost.
+  sigset_t terminating;
+  sigemptyset(&terminating);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&terminating, signal);
+  sigprocmask(SIG_BLOCK, &terminating, nullptr);
+  const qvtouch::platform::UniqueFd signals(::signalfd(-1, &terminating, SFD_CLOEXEC));
+  if (!signals) {
+    std::perror("qvtouch-sim: signalfd");
+    return 1;
+  }
+  std::string error;
+  const auto line = options.Where == SimOptions::Output::Pty
+                        ? qvtouch::sim::OpenPtyLine(options.Path, error)
+                        : qvtouch::sim::OpenTtyLine(options.Path, error);
+  if (!line) {
+    std::fprintf(stderr, "qvtouch-sim: %s\n", error.c_str());
+    return 1;
+  }
+  return qvtouch::sim::RunLineSession(*line, options, STDIN_FILENO, signals.Get());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const auto parsed = qvtouch::sim::ParseSimOptions(args);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "qvtouch-sim: %s\n%s\n", error->c_str(), qvtouch::sim::kSimUsage.data());
+    return 2;
+  }
+  const SimOptions& options = std::get<SimOptions>(parsed);
+  return options.Where == SimOptions::Output::StandardOutput ? RunOnStandardOutput()
+                                                             : RunOnLine(options);
 }

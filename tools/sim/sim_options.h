@@ -1,0 +1,26 @@
+// qvtouch-sim's command line.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace qvtouch::sim {
+
+inline constexpr std::string_view kSimUsage =
+    "usage: qvtouch-sim [--pty LINK | --tty PATH [--fast] [--refuse-assisted] [--linger]] < SCRIPT";
+
+struct SimOptions {
+  enum class Output { StandardOutput, Pty, Tty };
+  Output Where = Output::StandardOutput;
+  std::string Path;             // Pty: the symbolic link to make; Tty: the tty to use
+  bool Fast = false;            // no pacing at the line's rate
+  bool RefuseAssisted = false;  // the controller rejects the enter command
+  bool Linger = false;          // at the end of input, keep answering until terminated
+};
+
+// The options, or a message for a command line that asks for something impossible.
+std::variant<SimOptions, std::string> ParseSimOptions(std::span<const std::string_view> args);
+
+}  // namespace qvtouch::sim
