@@ -191,10 +191,11 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
     c.PassThroughCommand.fill(0);
     std::copy_n(request.Input.begin(), std::min(request.Input.size(), kPassThroughCommandSize),
                 c.PassThroughCommand.begin());
-    // The slot is taken before the write, so that no second waiting request can start meanwhile;
-    // reports go on to the decoder until the reply is awaited.
+    // The slot is taken and the reply awaited before the write: a controller that answers while
+    // the write is still returning must not have its reply taken for a report.
     c.PendingRequest = &request;
     c.PassThroughDone->Clear();
+    if (c.PassThroughWanted != 0) WriteFlag(c.PassThroughActive, 1);
   }
 
   const NtStatus writeStatus = SendToController();
@@ -215,7 +216,6 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
       emptySlot();
       return STATUS_CANCELLED;
     }
-    WriteFlag(c.PassThroughActive, 1);
     timeout = ByteTimeout(c.PassThroughWanted);
   }
 

@@ -193,6 +193,15 @@ TEST_F(Control, PassThroughWritesOnlyTheCommandBytesAndReturnsTheReply) {
   EXPECT_EQ(harness.Context().PendingRequest, nullptr);
 }
 
+TEST_F(Control, AReplyThatComesWhileTheWriteReturnsIsNotLost) {
+  harness.Port().OnWrite = [&](std::span<const std::uint8_t>) {
+    harness.Deliver(std::vector<std::uint8_t>{kSOH, '0', kCR});
+  };
+  const auto reply = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kEnterAssistedMode, 3), 3);
+  EXPECT_EQ(reply.Status, STATUS_SUCCESS);
+  EXPECT_EQ(reply.Output, (std::vector<std::uint8_t>{kSOH, '0', kCR}));
+}
+
 TEST_F(Control, PassThroughWithAPartReplyTimesOutWithTheBytesReceived) {
   harness.Kernel.OnBlockingWait = [&] { harness.Deliver(std::vector<std::uint8_t>{0xA1, 0xA2}); };
   const std::int64_t start = harness.Kernel.Now();
