@@ -13,4 +13,8 @@ std::string BeepEventLine(std::uint32_t frequency, std::int64_t milliseconds) {
          std::to_string(milliseconds) + "}";
 }
 
+std::string ToneEventLine(std::uint32_t frequency) {
+  return R"({"event":"tone","freq":)" + std::to_string(frequency) + "}";
+}
+
 }  // namespace qvtouch

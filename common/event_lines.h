@@ -14,4 +14,7 @@ std::string SendEventLine(const MOUSE_INPUT_DATA& record);
 // {"event":"beep","freq":F,"ms":T}: a tone started, with its length.
 std::string BeepEventLine(std::uint32_t frequency, std::int64_t milliseconds);
 
+// {"event":"tone","freq":F}: the speaker switched to F Hz, or off when F is 0.
+std::string ToneEventLine(std::uint32_t frequency);
+
 }  // namespace qvtouch

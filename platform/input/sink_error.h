@@ -1,0 +1,14 @@
+// The error of a sink that cannot be chosen or opened: a bad spec string, a missing device, a
+// display that does not answer. Its message is one line the host can print as it stands.
+#pragma once
+
+#include <stdexcept>
+
+namespace qvtouch::platform {
+
+class SinkError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace qvtouch::platform

@@ -1,0 +1,91 @@
+#include "platform/input/pointer_sinks.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/event_lines.h"
+#include "platform/input/pointer_recorder.h"
+#include "platform/input/sink_error.h"
+#include "tests/platform/input/temp_dir.h"
+
+namespace qvtouch::platform {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using testing::ReadFile;
+using testing::TempDir;
+
+PointerSinkProbes Probes(bool uinputOpens, bool displayAnswers) {
+  return {[=] { return uinputOpens; }, [=] { return displayAnswers; }};
+}
+
+SinkSpec Spec(std::string_view name, std::string_view path = {}) {
+  return {std::string(name), std::string(path)};
+}
+
+TEST(PointerSinkChoice, NamedSinksAreTakenAsTheyAreAndAutoProbesInOrder) {
+  const PointerSinkProbes none = Probes(false, false);
+  EXPECT_EQ(ChoosePointerSink("uinput", none), Spec(kUinputSink));
+  EXPECT_EQ(ChoosePointerSink("xtest", none), Spec(kXTestSink));
+  EXPECT_EQ(ChoosePointerSink("recorder:/var/log/p.jsonl", none),
+            Spec(kRecorderSink, "/var/log/p.jsonl"));
+  EXPECT_EQ(ChoosePointerSink("recorder:-", none), Spec(kRecorderSink, "-"));
+  for (const std::string_view automatic : {"", "auto"}) {
+    EXPECT_EQ(ChoosePointerSink(automatic, Probes(true, true)), Spec(kUinputSink));
+    EXPECT_EQ(ChoosePointerSink(automatic, Probes(false, true)), Spec(kXTestSink));
+    EXPECT_EQ(ChoosePointerSink(automatic, none), Spec(kRecorderSink, kHostLogPath));
+  }
+}
+
+TEST(PointerSinkChoice, ABadValueGetsAnErrorNamingTheValueAndTheChoices) {
+  const auto expectRefused = [](std::string_view value, std::string_view why) {
+    EXPECT_THAT([&] { ChoosePointerSink(value, Probes(true, true)); },
+                ::testing::ThrowsMessage<SinkError>(
+                    AllOf(HasSubstr("PointerSink \"" + std::string(value) + "\": "), HasSubstr(why),
+                          HasSubstr("(expected auto, uinput, xtest, recorder:PATH)"))));
+  };
+  expectRefused("mouse", "unknown sink");
+  expectRefused("XTest", "unknown sink");
+  expectRefused("recorder", "the recorder needs a path");
+  expectRefused("recorder:", "the recorder needs a path");
+  expectRefused("xtest:1", "this sink takes no argument");
+}
+
+TEST(PointerRecorder, WritesOneFlushedLinePerRecordAfterWhatTheFileHeld) {
+  TempDir dir;
+  const auto path = dir / "pointer.jsonl";
+  std::ofstream(path) << "earlier\n";
+  MOUSE_INPUT_DATA move;
+  move.Flags = MOUSE_MOVE_ABSOLUTE;
+  move.LastX = 32768;
+  move.LastY = 65536;
+  MOUSE_INPUT_DATA click = move;
+  click.Flags = MOUSE_MOVE_ABSOLUTE | MOUSE_VIRTUAL_DESKTOP;
+  click.ButtonFlags = MOUSE_LEFT_BUTTON_DOWN;
+
+  const auto sink = OpenPointerSink(Spec(kRecorderSink, path.string()));
+  sink->Deliver(move);
+  sink->Deliver(click);
+  // Read while the sink is open: every line is already flushed.
+  EXPECT_EQ(ReadFile(path),
+            "earlier\n"
+            R"({"event":"send","flags":1,"buttons":0,"x":32768,"y":65536})"
+            "\n"
+            R"({"event":"send","flags":3,"buttons":1,"x":32768,"y":65536})"
+            "\n");
+  EXPECT_EQ(SendEventLine(click), R"({"event":"send","flags":3,"buttons":1,"x":32768,"y":65536})");
+}
+
+TEST(PointerRecorder, AFileThatCannotBeOpenedGetsAnErrorNamingIt) {
+  TempDir dir;
+  const std::string path = (dir / "missing/pointer.jsonl").string();
+  EXPECT_THAT([&] { OpenPointerRecorder(path); }, ::testing::ThrowsMessage<SinkError>(AllOf(
+                                                      HasSubstr(path), HasSubstr("No such file"))));
+  EXPECT_THROW(OpenPointerSink(Spec(kAutoSink)), SinkError);  // auto must be chosen first
+}
+
+}  // namespace
+}  // namespace qvtouch::platform
