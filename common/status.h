@@ -31,6 +31,8 @@ inline constexpr NtStatus STATUS_INSUFFICIENT_RESOURCES = MakeStatus(0xC000009A)
 inline constexpr NtStatus STATUS_DEVICE_NOT_READY = MakeStatus(0xC00000A3);
 inline constexpr NtStatus STATUS_NOT_SUPPORTED = MakeStatus(0xC00000BB);
 inline constexpr NtStatus STATUS_CANCELLED = MakeStatus(0xC0000120);
+inline constexpr NtStatus STATUS_REGISTRY_CORRUPT = MakeStatus(0xC000014C);
+inline constexpr NtStatus STATUS_REGISTRY_IO_FAILED = MakeStatus(0xC000014D);
 inline constexpr NtStatus STATUS_IO_DEVICE_ERROR = MakeStatus(0xC0000185);
 
 constexpr bool NT_SUCCESS(NtStatus status) { return status >= 0; }
