@@ -7,12 +7,12 @@
 #include <mutex>
 #include <span>
 
-#include "platform/device/device_file.h"
+#include "platform/device/opened_device.h"
 
 using qvtouch::NtStatus;
 using qvtouch::driver::MajorFunction;
 using qvtouch::platform::ChannelError;
-using qvtouch::platform::DeviceFile;
+using qvtouch::platform::OpenedDevice;
 using qvtouch::platform::DeviceReply;
 
 namespace {
@@ -23,18 +23,18 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 // value is recognised instead of followed.
 class HandleTable {
  public:
-  HANDLE Add(std::shared_ptr<DeviceFile> file) {
+  HANDLE Add(std::shared_ptr<OpenedDevice> file) {
     std::lock_guard guard(mutex_);
     nextHandle_ += kHandleStep;
     files_.emplace(nextHandle_, std::move(file));
     return reinterpret_cast<HANDLE>(nextHandle_);
   }
-  std::shared_ptr<DeviceFile> Find(HANDLE handle) {
+  std::shared_ptr<OpenedDevice> Find(HANDLE handle) {
     std::lock_guard guard(mutex_);
     const auto found = files_.find(reinterpret_cast<std::uintptr_t>(handle));
     return found == files_.end() ? nullptr : found->second;
   }
-  std::shared_ptr<DeviceFile> Remove(HANDLE handle) {
+  std::shared_ptr<OpenedDevice> Remove(HANDLE handle) {
     std::lock_guard guard(mutex_);
     const auto found = files_.find(reinterpret_cast<std::uintptr_t>(handle));
     if (found == files_.end()) return nullptr;
@@ -47,7 +47,7 @@ class HandleTable {
   static constexpr std::uintptr_t kHandleStep = 4;
   std::mutex mutex_;
   std::uintptr_t nextHandle_ = 0;
-  std::map<std::uintptr_t, std::shared_ptr<DeviceFile>> files_;
+  std::map<std::uintptr_t, std::shared_ptr<OpenedDevice>> files_;
 };
 
 HandleTable& Handles() {
@@ -115,7 +115,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD
   }
   ChannelError error = ChannelError::None;
   DeviceReply opened;
-  std::shared_ptr<DeviceFile> file = DeviceFile::Open(lpFileName, error, opened);
+  std::shared_ptr<OpenedDevice> file = OpenedDevice::Open(lpFileName, error, opened);
   if (!file) {
     lastError = ChannelErrorCode(error);
     return INVALID_HANDLE_VALUE;

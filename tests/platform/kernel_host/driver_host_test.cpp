@@ -130,5 +130,18 @@ TEST_F(HostedDriver, ASecondHostFindsTheDeviceNameTaken) {
   EXPECT_TRUE(Control(IOCTL_TOUCH_GET_MOUSE_MODE, {}, 4).Succeeded) << "the first one serves on";
 }
 
+TEST_F(HostedDriver, ADamagedStoreStopsTheStartAndIsLeftAsItIs) {
+  const std::filesystem::path hive = root_ / "var/lib/qvtouch/machine.db";
+  std::ofstream(hive, std::ios::binary | std::ios::trunc) << "not a settings store";
+  try {
+    DriverHost host;
+    FAIL() << "the host started on a damaged store";
+  } catch (const HostStartError& error) {
+    EXPECT_EQ(std::string(error.what()), "the settings store is damaged; it has been left as it is");
+  }
+  std::ifstream in(hive, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a settings store");
+}
+
 }  // namespace
 }  // namespace qvtouch::platform

@@ -12,11 +12,11 @@
 
 namespace qvtouch::platform {
 
-class DeviceFile {
+class OpenedDevice {
  public:
   // Opens the device: connects and sends the create request. Null when the device cannot be
   // reached; otherwise the file, whose create completion is in `opened` (it may have failed).
-  static std::unique_ptr<DeviceFile> Open(std::string name, ChannelError& error,
+  static std::unique_ptr<OpenedDevice> Open(std::string name, ChannelError& error,
                                           DeviceReply& opened);
 
   ChannelError Call(driver::MajorFunction major, std::uint32_t ioControlCode,
@@ -24,7 +24,7 @@ class DeviceFile {
                     DeviceReply& reply);
 
  private:
-  DeviceFile(std::string name, std::unique_ptr<DeviceChannel> channel);
+  OpenedDevice(std::string name, std::unique_ptr<DeviceChannel> channel);
   std::unique_ptr<DeviceChannel> Borrow(ChannelError& error);
   void GiveBack(std::unique_ptr<DeviceChannel> channel);
 

@@ -1,4 +1,4 @@
-#include "platform/device/device_file.h"
+#include "platform/device/opened_device.h"
 
 namespace qvtouch::platform {
 namespace {
@@ -8,21 +8,21 @@ constexpr std::size_t kMaxIdleChannels = 4;
 
 }  // namespace
 
-std::unique_ptr<DeviceFile> DeviceFile::Open(std::string name, ChannelError& error,
+std::unique_ptr<OpenedDevice> OpenedDevice::Open(std::string name, ChannelError& error,
                                               DeviceReply& opened) {
   auto channel = DeviceChannel::Connect(name, error);
   if (!channel) return nullptr;
   error = channel->Call(driver::MajorFunction::Create, 0, {}, 0, opened);
   if (error != ChannelError::None) return nullptr;
-  return std::unique_ptr<DeviceFile>(new DeviceFile(std::move(name), std::move(channel)));
+  return std::unique_ptr<OpenedDevice>(new OpenedDevice(std::move(name), std::move(channel)));
 }
 
-DeviceFile::DeviceFile(std::string name, std::unique_ptr<DeviceChannel> channel)
+OpenedDevice::OpenedDevice(std::string name, std::unique_ptr<DeviceChannel> channel)
     : name_(std::move(name)) {
   idle_.push_back(std::move(channel));
 }
 
-ChannelError DeviceFile::Call(driver::MajorFunction major, std::uint32_t ioControlCode,
+ChannelError OpenedDevice::Call(driver::MajorFunction major, std::uint32_t ioControlCode,
                               std::span<const std::uint8_t> input, std::uint32_t outputLength,
                               DeviceReply& reply) {
   ChannelError error = ChannelError::None;
@@ -34,7 +34,7 @@ ChannelError DeviceFile::Call(driver::MajorFunction major, std::uint32_t ioContr
   return error;
 }
 
-std::unique_ptr<DeviceChannel> DeviceFile::Borrow(ChannelError& error) {
+std::unique_ptr<DeviceChannel> OpenedDevice::Borrow(ChannelError& error) {
   {
     std::lock_guard guard(mutex_);
     if (!idle_.empty()) {
@@ -49,7 +49,7 @@ std::unique_ptr<DeviceChannel> DeviceFile::Borrow(ChannelError& error) {
   return channel;
 }
 
-void DeviceFile::GiveBack(std::unique_ptr<DeviceChannel> channel) {
+void OpenedDevice::GiveBack(std::unique_ptr<DeviceChannel> channel) {
   std::lock_guard guard(mutex_);
   if (idle_.size() < kMaxIdleChannels) idle_.push_back(std::move(channel));
 }
