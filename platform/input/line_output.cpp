@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/input/sink_error.h"
-#include "platform/input/sink_spec.h"
+#include "platform/input/sink_choice.h"
 
 namespace qvtouch::platform {
 namespace {

@@ -22,15 +22,15 @@ PointerSinkProbes SystemPointerProbes() {
           XDisplayAnswers};
 }
 
-SinkSpec ChoosePointerSink(std::string_view value, const PointerSinkProbes& probes) {
-  SinkSpec spec = ParseSinkSpec(value, kDeviceSinks, kPointerSinkValue);
-  if (spec.Name != kAutoSink) return spec;
+SinkChoice ChoosePointerSink(std::string_view value, const PointerSinkProbes& probes) {
+  SinkChoice choice = ParseSinkChoice(value, kDeviceSinks, kPointerSinkValue);
+  if (choice.Name != kAutoSink) return choice;
   if (probes.UinputOpens()) return {std::string(kUinputSink), {}};
   if (probes.DisplayAnswers()) return {std::string(kXTestSink), {}};
   return {std::string(kRecorderSink), std::string(kHostLogPath)};
 }
 
-std::unique_ptr<PointerSink> OpenPointerSink(const SinkSpec& choice) {
+std::unique_ptr<PointerSink> OpenPointerSink(const SinkChoice& choice) {
   if (choice.Name == kUinputSink) return OpenUinputSink(SystemDevices());
   if (choice.Name == kXTestSink) return OpenXTestSink();
   if (choice.Name == kRecorderSink) return OpenPointerRecorder(choice.RecorderPath);
@@ -43,7 +43,7 @@ OpenedPointerSink MakePointerSink(std::string_view value) {
   std::string description;
   for (std::string_view rest = value;;) {
     const std::size_t comma = rest.find(',');
-    const SinkSpec choice = ChoosePointerSink(rest.substr(0, comma), probes);
+    const SinkChoice choice = ChoosePointerSink(rest.substr(0, comma), probes);
     sinks.push_back(OpenPointerSink(choice));
     description += (description.empty() ? "" : ", ") + DescribeSink(choice);
     if (comma == std::string_view::npos) break;

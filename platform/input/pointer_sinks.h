@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "platform/input/pointer_sink.h"
-#include "platform/input/sink_spec.h"
+#include "platform/input/sink_choice.h"
 
 namespace qvtouch::platform {
 
@@ -29,10 +29,10 @@ struct PointerSinkProbes {
 PointerSinkProbes SystemPointerProbes();
 
 // Parses the value and resolves auto; never yields auto. Throws SinkError for a bad value.
-SinkSpec ChoosePointerSink(std::string_view value, const PointerSinkProbes& probes);
+SinkChoice ChoosePointerSink(std::string_view value, const PointerSinkProbes& probes);
 
 // Opens a sink that ChoosePointerSink chose; throws SinkError when it cannot be opened.
-std::unique_ptr<PointerSink> OpenPointerSink(const SinkSpec& choice);
+std::unique_ptr<PointerSink> OpenPointerSink(const SinkChoice& choice);
 
 struct OpenedPointerSink {
   std::unique_ptr<PointerSink> Sink;

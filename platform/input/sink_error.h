@@ -1,4 +1,4 @@
-// The error of a sink that cannot be chosen or opened: a bad spec string, a missing device, a
+// The error of a sink that cannot be chosen or opened: a bad sink value, a missing device, a
 // display that does not answer. Its message is one line the host can print as it stands.
 #pragma once
 

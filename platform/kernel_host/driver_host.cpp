@@ -2,7 +2,7 @@
 
 #include "common/registry_paths.h"
 #include "platform/input/pointer_sinks.h"
-#include "platform/input/sink_spec.h"
+#include "platform/input/sink_choice.h"
 #include "platform/kernel_host/machine_settings.h"
 #include "platform/serial/com_ports.h"
 #include "platform/sound/tone_sinks.h"

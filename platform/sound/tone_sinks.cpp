@@ -3,7 +3,7 @@
 #include <array>
 
 #include "platform/input/sink_error.h"
-#include "platform/input/sink_spec.h"
+#include "platform/input/sink_choice.h"
 #include "platform/sound/console_tone.h"
 #include "platform/sound/evdev_tone.h"
 #include "platform/sound/speaker.h"
@@ -21,15 +21,15 @@ std::unique_ptr<ToneSink> Present(std::unique_ptr<ToneSink> sink, std::string_vi
 
 std::unique_ptr<ToneSink> OpenDeviceOrRecorder(std::string_view value, DeviceOpener& devices,
                                                std::span<const std::string> eventDevices) {
-  const SinkSpec spec = ParseSinkSpec(value, kDeviceSinks, kToneSinkValue);
-  if (spec.Name == kEvdevSink) {
+  const SinkChoice choice = ParseSinkChoice(value, kDeviceSinks, kToneSinkValue);
+  if (choice.Name == kEvdevSink) {
     return Present(OpenEvdevTone(devices, eventDevices),
                    "no input event device reports EV_SND SND_TONE");
   }
-  if (spec.Name == kConsoleSink) {
+  if (choice.Name == kConsoleSink) {
     return Present(OpenConsoleTone(devices), "KIOCSOUND works on no console");
   }
-  if (spec.Name == kRecorderSink) return OpenToneRecorder(spec.RecorderPath);
+  if (choice.Name == kRecorderSink) return OpenToneRecorder(choice.RecorderPath);
   if (auto evdev = OpenEvdevTone(devices, eventDevices)) return evdev;
   if (auto console = OpenConsoleTone(devices)) return console;
   return OpenToneRecorder(kHostLogPath);

@@ -22,21 +22,21 @@ PointerSinkProbes Probes(bool uinputOpens, bool displayAnswers) {
   return {[=] { return uinputOpens; }, [=] { return displayAnswers; }};
 }
 
-SinkSpec Spec(std::string_view name, std::string_view path = {}) {
+SinkChoice Choice(std::string_view name, std::string_view path = {}) {
   return {std::string(name), std::string(path)};
 }
 
 TEST(PointerSinkChoice, NamedSinksAreTakenAsTheyAreAndAutoProbesInOrder) {
   const PointerSinkProbes none = Probes(false, false);
-  EXPECT_EQ(ChoosePointerSink("uinput", none), Spec(kUinputSink));
-  EXPECT_EQ(ChoosePointerSink("xtest", none), Spec(kXTestSink));
+  EXPECT_EQ(ChoosePointerSink("uinput", none), Choice(kUinputSink));
+  EXPECT_EQ(ChoosePointerSink("xtest", none), Choice(kXTestSink));
   EXPECT_EQ(ChoosePointerSink("recorder:/var/log/p.jsonl", none),
-            Spec(kRecorderSink, "/var/log/p.jsonl"));
-  EXPECT_EQ(ChoosePointerSink("recorder:-", none), Spec(kRecorderSink, "-"));
+            Choice(kRecorderSink, "/var/log/p.jsonl"));
+  EXPECT_EQ(ChoosePointerSink("recorder:-", none), Choice(kRecorderSink, "-"));
   for (const std::string_view automatic : {"", "auto"}) {
-    EXPECT_EQ(ChoosePointerSink(automatic, Probes(true, true)), Spec(kUinputSink));
-    EXPECT_EQ(ChoosePointerSink(automatic, Probes(false, true)), Spec(kXTestSink));
-    EXPECT_EQ(ChoosePointerSink(automatic, none), Spec(kRecorderSink, kHostLogPath));
+    EXPECT_EQ(ChoosePointerSink(automatic, Probes(true, true)), Choice(kUinputSink));
+    EXPECT_EQ(ChoosePointerSink(automatic, Probes(false, true)), Choice(kXTestSink));
+    EXPECT_EQ(ChoosePointerSink(automatic, none), Choice(kRecorderSink, kHostLogPath));
   }
 }
 
@@ -66,7 +66,7 @@ TEST(PointerRecorder, WritesOneFlushedLinePerRecordAfterWhatTheFileHeld) {
   click.Flags = MOUSE_MOVE_ABSOLUTE | MOUSE_VIRTUAL_DESKTOP;
   click.ButtonFlags = MOUSE_LEFT_BUTTON_DOWN;
 
-  const auto sink = OpenPointerSink(Spec(kRecorderSink, path.string()));
+  const auto sink = OpenPointerSink(Choice(kRecorderSink, path.string()));
   sink->Deliver(move);
   sink->Deliver(click);
   // Read while the sink is open: every line is already flushed.
@@ -84,7 +84,7 @@ TEST(PointerRecorder, AFileThatCannotBeOpenedGetsAnErrorNamingIt) {
   const std::string path = (dir / "missing/pointer.jsonl").string();
   EXPECT_THAT([&] { OpenPointerRecorder(path); }, ::testing::ThrowsMessage<SinkError>(AllOf(
                                                       HasSubstr(path), HasSubstr("No such file"))));
-  EXPECT_THROW(OpenPointerSink(Spec(kAutoSink)), SinkError);  // auto must be chosen first
+  EXPECT_THROW(OpenPointerSink(Choice(kAutoSink)), SinkError);  // auto must be chosen first
 }
 
 }  // namespace

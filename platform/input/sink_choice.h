@@ -1,4 +1,4 @@
-// The spec strings that choose the host's output sinks. The host reads them from REG_SZ values
+// The sink values that choose the host's output sinks. The host reads them from REG_SZ values
 // under HKLM\Software\QVTouch: "auto" (also an absent or empty value), the name of one of the
 // stand-in's device sinks, or "recorder:PATH".
 #pragma once
@@ -19,18 +19,18 @@ inline constexpr std::string_view kRecorderSink = "recorder";
 inline constexpr std::string_view kStandardOutputPath = "-";
 inline constexpr std::string_view kHostLogPath{};
 
-struct SinkSpec {
+struct SinkChoice {
   std::string Name;          // kAutoSink, kRecorderSink or one of the device sinks
   std::string RecorderPath;  // the recorder's destination; empty for the other sinks
-  bool operator==(const SinkSpec&) const = default;
+  bool operator==(const SinkChoice&) const = default;
 };
 
-// The spec as the host's log shows it: "xtest", "recorder:-", "recorder:log", "recorder:PATH".
-std::string DescribeSink(const SinkSpec& spec);
+// The choice as the host's log shows it: "xtest", "recorder:-", "recorder:log", "recorder:PATH".
+std::string DescribeSink(const SinkChoice& choice);
 
 // Checks text against the accepted forms; throws SinkError naming settingName and the accepted
 // forms when it is none of them.
-SinkSpec ParseSinkSpec(std::string_view text, std::span<const std::string_view> deviceSinks,
+SinkChoice ParseSinkChoice(std::string_view text, std::span<const std::string_view> deviceSinks,
                        std::string_view settingName);
 
 }  // namespace qvtouch::platform

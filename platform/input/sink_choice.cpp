@@ -1,4 +1,4 @@
-#include "platform/input/sink_spec.h"
+#include "platform/input/sink_choice.h"
 
 #include <algorithm>
 
@@ -18,7 +18,7 @@ namespace {
 
 }  // namespace
 
-SinkSpec ParseSinkSpec(std::string_view text, std::span<const std::string_view> deviceSinks,
+SinkChoice ParseSinkChoice(std::string_view text, std::span<const std::string_view> deviceSinks,
                        std::string_view settingName) {
   if (text.empty()) return {std::string(kAutoSink), {}};
   const std::size_t colon = text.find(':');
@@ -38,9 +38,9 @@ SinkSpec ParseSinkSpec(std::string_view text, std::span<const std::string_view> 
   return {std::string(name), {}};
 }
 
-std::string DescribeSink(const SinkSpec& spec) {
-  if (spec.Name != kRecorderSink) return spec.Name;
-  return spec.Name + ":" + (spec.RecorderPath == kHostLogPath ? "log" : spec.RecorderPath);
+std::string DescribeSink(const SinkChoice& choice) {
+  if (choice.Name != kRecorderSink) return choice.Name;
+  return choice.Name + ":" + (choice.RecorderPath == kHostLogPath ? "log" : choice.RecorderPath);
 }
 
 }  // namespace qvtouch::platform
