@@ -21,6 +21,7 @@ ensure_packages() {
 
 # What every build needs.
 BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev)
-# What the tests need besides: an X server with XTest and RandR, and its command-line tools.
-TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils)
+  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev qt6-base-dev libgl-dev)
+# What the tests need besides: an X server with XTest and RandR, its command-line tools, and fonts
+# for the windows they show.
+TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core)
