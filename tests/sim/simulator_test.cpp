@@ -2,16 +2,25 @@
 
 #include "common/controller_commands.h"
 #include "tools/sim/command_responder.h"
+#include "tools/sim/panel_model.h"
+#include "tools/sim/panel_options.h"
 #include "tools/sim/script.h"
 #include "tools/sim/touch_script.h"
 
 namespace qvtouch::sim {
 namespace {
 
+const PanelModel kDefaultPanel;
+const CommandResponder kFreshController;
+
+std::optional<std::string> RunLine(std::string_view line, TouchScript& script) {
+  return RunScriptLine(line, script, {kDefaultPanel, kFreshController});
+}
+
 std::vector<std::uint8_t> RunLines(std::initializer_list<std::string_view> lines) {
   TouchScript script;
   for (std::string_view line : lines) {
-    const auto error = RunScriptLine(line, script);
+    const auto error = RunLine(line, script);
     EXPECT_FALSE(error) << *error;
   }
   return script.Stream();
@@ -97,9 +106,10 @@ TEST(Script, RunsEveryAction) {
 TEST(Script, RefusesMalformedLinesWithAMessage) {
   for (std::string_view line : {"tap 1", "tap 1 2 3", "tap 65536 0", "tap -1 0", "hold 1 2 x",
                                 "move 0 0 1 1 0", "bytes 5", "bytes zz", "fault drop 10",
-                                "fault checksum 1", "fault", "wait", "jump 1 2"}) {
+                                "fault checksum 1", "fault", "wait", "jump 1 2", "touch 1",
+                                "touch 1025 0", "touch 0 769", "touch -1 0", "touch 1 2 3"}) {
     TouchScript script;
-    const auto error = RunScriptLine(line, script);
+    const auto error = RunLine(line, script);
     EXPECT_TRUE(error) << line;
     EXPECT_TRUE(script.Chunks().empty()) << line;
   }
@@ -145,6 +155,134 @@ TEST(CommandResponder, IgnoresBytesOutsideCommands) {
   const std::vector<std::uint8_t> junk{'x', kCR, kSOH, 'Z', 'Z', kCR};
   EXPECT_TRUE(controller.Receive(junk).empty());
   EXPECT_EQ(controller.Receive(kEnterAssistedMode).size(), kModeReplySize);
+}
+
+// The panel model: where a screen touch lands and what the controller reports for it.
+
+std::optional<Point> Read(const PanelGeometry& geometry, std::uint32_t x, std::uint32_t y,
+                          const CommandResponder& controller = kFreshController) {
+  return PanelModel(geometry).Reading(x, y, controller);
+}
+
+TEST(PanelModel, AnUprightPanelReadsItsCornersAndIsLinearInBetween) {
+  EXPECT_EQ(Read({}, 0, 0), (Point{0, 0}));
+  EXPECT_EQ(Read({}, 1024, 768), (Point{4095, 4095}));
+  EXPECT_EQ(Read({}, 256, 576), (Point{1024, 3071})) << "1023.75 and 3071.25, rounded";
+
+  const PanelGeometry reversed{800, 600, {3900, 200}, {100, 3800}};
+  EXPECT_EQ(Read(reversed, 0, 0), (Point{3900, 200}));
+  EXPECT_EQ(Read(reversed, 800, 600), (Point{100, 3800}));
+  EXPECT_EQ(Read(reversed, 400, 150), (Point{2000, 1100}));
+  EXPECT_EQ(Read(reversed, 801, 0), std::nullopt) << "off the screen";
+  EXPECT_EQ(Read({0, 768}, 0, 0), std::nullopt) << "a screen without width has no points";
+}
+
+TEST(PanelModel, ATurnedPanelTurnsItsRawAxesWithIt) {
+  struct Corners {
+    std::uint32_t Turn;
+    Point TopLeft, TopRight, BottomLeft;
+  };
+  for (const Corners& c : {Corners{90, {0, 4095}, {0, 0}, {4095, 4095}},
+                           Corners{180, {4095, 4095}, {0, 4095}, {4095, 0}},
+                           Corners{270, {4095, 0}, {4095, 4095}, {0, 0}}}) {
+    PanelGeometry turned;
+    turned.Turn = c.Turn;
+    EXPECT_EQ(Read(turned, 0, 0), c.TopLeft) << c.Turn;
+    EXPECT_EQ(Read(turned, 1024, 0), c.TopRight) << c.Turn;
+    EXPECT_EQ(Read(turned, 0, 768), c.BottomLeft) << c.Turn;
+  }
+}
+
+TEST(PanelModel, ABendReadsLowAtTheSmallerQuarterPointAndHighAtTheLargerOne) {
+  PanelGeometry bent;
+  bent.Bend = 100;
+  // A fresh controller (linearity 3072) and one in the assisted mode both report the bend as it is.
+  CommandResponder assisted;
+  assisted.Receive(kEnterAssistedMode);
+  for (const CommandResponder* controller : {&kFreshController, &std::as_const(assisted)}) {
+    EXPECT_EQ(Read(bent, 0, 0, *controller), (Point{0, 0})) << "none at the corners";
+    EXPECT_EQ(Read(bent, 256, 192, *controller), (Point{924, 924}));
+    EXPECT_EQ(Read(bent, 384, 288, *controller), (Point{1436, 1436})) << "flat to 3/8";
+    EXPECT_EQ(Read(bent, 512, 384, *controller), (Point{2048, 2048})) << "none in the middle";
+    EXPECT_EQ(Read(bent, 640, 480, *controller), (Point{2659, 2659}));
+    EXPECT_EQ(Read(bent, 768, 576, *controller), (Point{3171, 3171}));
+  }
+}
+
+TEST(PanelModel, OutsideTheAssistedModeTheLinearityValuesStraightenTheBend) {
+  PanelGeometry bent;
+  bent.Bend = 100;
+  CommandResponder controller;
+  controller.Receive(SetParametersCommand(3072 - 200, 3072 - 200));  // d = 2 x Bend
+  // The line less the bend: the smaller quarter point keeps its reading, the larger reads d less.
+  EXPECT_EQ(Read(bent, 256, 192, controller), (Point{924, 924}));
+  EXPECT_EQ(Read(bent, 384, 288, controller), (Point{1436, 1436}));
+  EXPECT_EQ(Read(bent, 512, 384, controller), (Point{1948, 1948}));
+  EXPECT_EQ(Read(bent, 768, 576, controller), (Point{2971, 2971}));
+  EXPECT_EQ(Read(bent, 1024, 768, controller), (Point{3995, 3995}));
+
+  // Reversed raw axes: the larger raw end is at the top-left.
+  bent.TopLeft = {4095, 4095};
+  bent.BottomRight = {0, 0};
+  EXPECT_EQ(Read(bent, 256, 192, controller), (Point{2971, 2971}));
+  EXPECT_EQ(Read(bent, 768, 576, controller), (Point{924, 924}));
+
+  controller.Receive(kEnterAssistedMode);
+  EXPECT_EQ(Read(bent, 256, 192, controller), (Point{3171, 3171})) << "assisted: uncorrected";
+}
+
+TEST(PanelModel, EachAxisTakesItsOwnLinearityValue) {
+  PanelGeometry bent;
+  bent.Bend = 50;
+  CommandResponder controller;
+  controller.Receive(SetParametersCommand(3072 - 100, kNoLinearityCorrection));
+  EXPECT_EQ(Read(bent, 768, 576, controller), (Point{3021, 3121}));
+}
+
+TEST(Script, TouchTapsWhereThePanelPutsTheScreenPoint) {
+  EXPECT_EQ(RunLines({"touch 256 576"}), TouchScript().Tap({1024, 3071}).Stream());
+
+  PanelGeometry geometry;
+  geometry.Turn = 90;
+  geometry.Bend = 100;
+  const PanelModel turned(geometry);
+  CommandResponder controller;
+  controller.Receive(kEnterAssistedMode);
+  TouchScript script;
+  EXPECT_FALSE(RunScriptLine("touch 256 192", script, {turned, controller}));
+  EXPECT_EQ(script.Stream(), TouchScript().Tap({924, 3171}).Stream());
+}
+
+TEST(PanelOptions, SetTheScreenThePanelTheTurnAndTheBend) {
+  PanelGeometry panel;
+  for (const auto& [option, value] : {std::pair{"--screen", "800x600"},
+                                      std::pair{"--panel", "100,3900,3950,150"},
+                                      std::pair{"--turn", "270"}, std::pair{"--bend", "1536"}}) {
+    EXPECT_TRUE(IsPanelOption(option));
+    EXPECT_EQ(SetPanelOption(option, value, panel), std::nullopt) << option;
+  }
+  EXPECT_EQ(panel.Width, 800u);
+  EXPECT_EQ(panel.Height, 600u);
+  EXPECT_EQ(panel.TopLeft, (Point{100, 3900}));
+  EXPECT_EQ(panel.BottomRight, (Point{3950, 150}));
+  EXPECT_EQ(panel.Turn, 270u);
+  EXPECT_EQ(panel.Bend, 1536u);
+  EXPECT_FALSE(IsPanelOption("--fast"));
+}
+
+TEST(PanelOptions, RefuseBadValuesWithAMessage) {
+  for (const auto& [option, value] :
+       {std::pair{"--screen", "0x768"}, std::pair{"--screen", "1024"},
+        std::pair{"--screen", "1024x768x2"}, std::pair{"--screen", "65536x1"},
+        std::pair{"--screen", "1024X768"}, std::pair{"--panel", "1,2,3"},
+        std::pair{"--panel", "1,2,3,65536"}, std::pair{"--panel", "1,,3,4"},
+        std::pair{"--panel", "1,2,3,4,"}, std::pair{"--turn", "45"}, std::pair{"--turn", "-90"},
+        std::pair{"--bend", "1537"}, std::pair{"--bend", "-1"}, std::pair{"--bend", ""}}) {
+    PanelGeometry panel;
+    const auto error = SetPanelOption(option, value, panel);
+    ASSERT_TRUE(error) << option << ' ' << value;
+    EXPECT_TRUE(error->starts_with(option)) << *error;
+  }
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ class LineSession {
         input_(input),
         signals_(signals),
         responder_(options.RefuseAssisted),
+        panel_(options.Panel),
         transmitter_(options.Fast ? Clock::duration::zero() : kLineByteTime) {}
 
   int Run();
@@ -44,7 +45,8 @@ class LineSession {
   const SimOptions& options_;
   const int input_;
   const int signals_;
-  CommandResponder responder_;
+  CommandResponder responder_;  // the controller's mode and linearity values live here
+  PanelModel panel_;
   Transmitter transmitter_;
   TouchScript script_;
   std::string partialLine_;
@@ -141,7 +143,7 @@ std::optional<int> LineSession::ReadScript() {
 }
 
 std::optional<int> LineSession::RunLine(const std::string& line) {
-  if (const std::optional<std::string> error = RunScriptLine(line, script_)) {
+  if (const std::optional<std::string> error = RunScriptLine(line, script_, {panel_, responder_})) {
     std::fprintf(stderr, "qvtouch-sim: %s\n", error->c_str());
     return 2;
   }

@@ -34,7 +34,8 @@ std::optional<std::vector<std::uint8_t>> HexBytes(std::span<const std::string_vi
 
 }  // namespace
 
-std::optional<std::string> RunScriptLine(std::string_view line, TouchScript& script) {
+std::optional<std::string> RunScriptLine(std::string_view line, TouchScript& script,
+                                         const TouchedScreen& screen) {
   const std::vector<std::string_view> words = Words(line);
   if (words.empty() || words[0].starts_with('#')) return std::nullopt;
   const std::string_view verb = words[0];
@@ -55,6 +56,16 @@ std::optional<std::string> RunScriptLine(std::string_view line, TouchScript& scr
     if (verb == "tap") script.Tap(*at);
     if (verb == "press") script.Press(*at);
     if (verb == "release") script.Release(*at);
+  } else if (verb == "touch") {
+    const auto x = args.size() == 2 ? ParseWhole<std::uint32_t>(args[0]) : std::nullopt;
+    const auto y = args.size() == 2 ? ParseWhole<std::uint32_t>(args[1]) : std::nullopt;
+    const auto at = x && y ? screen.Panel.Reading(*x, *y, screen.Controller) : std::nullopt;
+    const PanelGeometry& geometry = screen.Panel.Geometry();
+    if (!at) {
+      return bad + "expected screen X from 0 to " + std::to_string(geometry.Width) +
+             " and Y from 0 to " + std::to_string(geometry.Height);
+    }
+    script.Tap(*at);
   } else if (verb == "hold") {
     const auto at = args.size() == 2 || args.size() == 3 ? point(0) : std::nullopt;
     const auto n = args.size() == 3 ? count(2) : std::optional<std::uint32_t>(1);

@@ -1,9 +1,11 @@
 // qvtouch-sim: the touch controller simulator. It reads script lines from standard input (see
-// script.h) and runs each as it arrives. Without a line it writes the controller's byte stream to
-// standard output. With --pty LINK (a new pty whose slave LINK names) or --tty PATH it is the
-// controller on a serial line: it paces the stream at the line's rate (unless --fast) and answers
-// the controller's commands (--refuse-assisted: it rejects the enter command). At the end of input
-// it exits once its last bytes have left, or with --linger keeps answering until SIGTERM.
+// script.h) and runs each as it arrives; screen touches go through the panel that --screen,
+// --panel, --turn and --bend describe (panel_options.h). Without a line it writes the controller's
+// byte stream to standard output, as a controller that is never sent a command. With --pty LINK
+// (a new pty whose slave LINK names) or --tty PATH it is the controller on a serial line: it paces
+// the stream at the line's rate (unless --fast) and answers the controller's commands
+// (--refuse-assisted: it rejects the enter command). At the end of input it exits once its last
+// bytes have left, or with --linger keeps answering until SIGTERM.
 #include <signal.h>
 #include <sys/signalfd.h>
 
@@ -23,11 +25,13 @@ namespace {
 
 using qvtouch::sim::SimOptions;
 
-int RunOnStandardOutput() {
+int RunOnStandardOutput(const SimOptions& options) {
   qvtouch::sim::TouchScript script;
+  const qvtouch::sim::PanelModel panel(options.Panel);
+  const qvtouch::sim::CommandResponder controller;
   std::string line;
   while (std::getline(std::cin, line)) {
-    if (const auto error = qvtouch::sim::RunScriptLine(line, script)) {
+    if (const auto error = qvtouch::sim::RunScriptLine(line, script, {panel, controller})) {
       std::fprintf(stderr, "qvtouch-sim: %s\n", error->c_str());
       return 2;
     }
@@ -76,6 +80,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const SimOptions& options = std::get<SimOptions>(parsed);
-  return options.Where == SimOptions::Output::StandardOutput ? RunOnStandardOutput()
+  return options.Where == SimOptions::Output::StandardOutput ? RunOnStandardOutput(options)
                                                              : RunOnLine(options);
 }

@@ -1,5 +1,7 @@
 #include "tools/sim/sim_options.h"
 
+#include "tools/sim/panel_options.h"
+
 namespace qvtouch::sim {
 
 std::variant<SimOptions, std::string> ParseSimOptions(std::span<const std::string_view> args) {
@@ -20,6 +22,9 @@ std::variant<SimOptions, std::string> ParseSimOptions(std::span<const std::strin
       options.RefuseAssisted = lineOnlyOption = true;
     } else if (arg == "--linger") {
       options.Linger = lineOnlyOption = true;
+    } else if (IsPanelOption(arg)) {
+      if (i + 1 == args.size()) return std::string(arg) + " needs a value";
+      if (auto error = SetPanelOption(arg, args[++i], options.Panel)) return *std::move(error);
     } else {
       return "unknown option " + std::string(arg);
     }

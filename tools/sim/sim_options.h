@@ -6,10 +6,13 @@
 #include <string_view>
 #include <variant>
 
+#include "tools/sim/panel_model.h"
+
 namespace qvtouch::sim {
 
 inline constexpr std::string_view kSimUsage =
-    "usage: qvtouch-sim [--pty LINK | --tty PATH [--fast] [--refuse-assisted] [--linger]] < SCRIPT";
+    "usage: qvtouch-sim [--screen WxH] [--panel X0,Y0,X1,Y1] [--turn 0|90|180|270] [--bend B]\n"
+    "                   [--pty LINK | --tty PATH [--fast] [--refuse-assisted] [--linger]] < SCRIPT";
 
 struct SimOptions {
   enum class Output { StandardOutput, Pty, Tty };
@@ -18,6 +21,7 @@ struct SimOptions {
   bool Fast = false;            // no pacing at the line's rate
   bool RefuseAssisted = false;  // the controller rejects the enter command
   bool Linger = false;          // at the end of input, keep answering until terminated
+  PanelGeometry Panel;          // the touch screen of "touch" lines (panel_options.h)
 };
 
 // The options, or a message for a command line that asks for something impossible.

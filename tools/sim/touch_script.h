@@ -15,6 +15,7 @@ namespace qvtouch::sim {
 struct Point {
   std::uint16_t X = 0;
   std::uint16_t Y = 0;
+  bool operator==(const Point&) const = default;
 };
 
 // What goes wrong with one report.

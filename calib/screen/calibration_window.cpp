@@ -1,0 +1,125 @@
+#include "calib/screen/calibration_window.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include "calib/screen/message_dialog.h"
+#include "calib/screen/single_instance.h"
+
+namespace qvtouch::calib {
+namespace {
+
+// The window's private messages, as posted events.
+const QEvent::Type kShowTarget = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kPassDone = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kStartPass = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class ShowTargetEvent final : public QEvent {
+ public:
+  explicit ShowTargetEvent(std::int32_t target) : QEvent(kShowTarget), Target(target) {}
+  const std::int32_t Target;
+};
+
+}  // namespace
+
+CalibrationWindow::CalibrationWindow(const ScreenLayout& layout)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), layout_(layout) {
+  setWindowTitle(QString::fromUtf8(kWindowTitle.data(), static_cast<int>(kWindowTitle.size())));
+  LoadCalibrationResources();
+  setWindowIcon(QIcon(":/calibration/calibration.png"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  const WindowRect& area = layout.Window;
+  setGeometry(area.Left, area.Top, layout.Width, layout.Height);
+  setFixedSize(layout.Width, layout.Height);
+}
+
+void CalibrationWindow::DrawScreen() {
+  pictures_ = std::make_unique<CalibrationPictures>(QSize(layout_.Width, layout_.Height),
+                                                    layout_.Y2 / 2);
+  shownTarget_ = TARGET_TOP_LEFT;
+  update();
+}
+
+void CalibrationWindow::PostShowTarget(std::int32_t target) {
+  QCoreApplication::postEvent(this, new ShowTargetEvent(target));
+}
+
+void CalibrationWindow::PostPassDone() { QCoreApplication::postEvent(this, new QEvent(kPassDone)); }
+
+void CalibrationWindow::PostStartPass() {
+  QCoreApplication::postEvent(this, new QEvent(kStartPass));
+}
+
+void CalibrationWindow::PostClose() {
+  QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CalibrationWindow::Quit() {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                            Qt::QueuedConnection);
+}
+
+int CalibrationWindow::ShowMessage(std::string_view text, std::string_view caption) {
+  return RunMessageDialog(this, text, caption);
+}
+
+// Hidden while targets show, shown for the dialog; each hide is matched by one show.
+void CalibrationWindow::SetCursorVisible(bool visible) {
+  if (visible) {
+    QGuiApplication::restoreOverrideCursor();
+  } else {
+    QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+  }
+}
+
+bool CalibrationWindow::event(QEvent* event) {
+  if (event->type() == kShowTarget) {
+    shownTarget_ = static_cast<ShowTargetEvent*>(event)->Target;
+    repaint();
+    return true;
+  }
+  if (event->type() == kPassDone) {
+    run_->OnPassDone();
+    return true;
+  }
+  if (event->type() == kStartPass) {
+    run_->OnStartPass();
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+// The background, and the target being shown. The target is drawn at every repaint, so that it
+// comes back when another window has covered it.
+void CalibrationWindow::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  if (!pictures_) {
+    painter.fillRect(rect(), palette().window());
+    return;
+  }
+  painter.drawPixmap(0, 0, pictures_->Background());
+  if (const auto at = layout_.TargetAt(shownTarget_)) {
+    painter.drawPixmap(at->X - kTargetCentre, at->Y - kTargetCentre, pictures_->Target());
+  }
+}
+
+void CalibrationWindow::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat() && run_ != nullptr) {
+    run_->OnEscapeReleased();
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
+}
+
+void CalibrationWindow::closeEvent(QCloseEvent* event) {
+  if (!closing_ && run_ != nullptr) {
+    closing_ = true;
+    run_->OnDestroy();
+  }
+  QWidget::closeEvent(event);
+}
+
+}  // namespace qvtouch::calib

@@ -1,0 +1,68 @@
+#include "platform/ui/data_exchange.h"
+
+#include <iostream>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+namespace qvtouch::ui {
+namespace {
+
+// The control, or null, said on standard error, when the dialog's template has no such control:
+// an exchange that names a control the template does not hold is a programming error.
+QWidget* Control(CDataExchange* pDX, int id) {
+  const CWnd* control = pDX->m_pDlgWnd->GetDlgItem(id);
+  QWidget* window = control == nullptr ? nullptr : control->GetSafeHwnd();
+  if (window == nullptr) {
+    std::cerr << "dialog " << pDX->m_pDlgWnd->Template().Id << ": no control " << id
+              << " for its data exchange\n";
+  }
+  return window;
+}
+
+// Wraps the control for the duration of one exchange.
+template <typename Wrapper>
+bool Wrap(CDataExchange* pDX, int id, Wrapper& wrapper) {
+  QWidget* window = Control(pDX, id);
+  wrapper.Attach(window);
+  return window != nullptr;
+}
+
+}  // namespace
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+  if (control.GetSafeHwnd() != nullptr) return;
+  control.Attach(Control(pDX, id));
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int id, int& index) {
+  CComboBox combo;
+  if (!Wrap(pDX, id, combo)) return;
+  if (pDX->m_bSaveAndValidate) {
+    index = combo.GetCurSel();
+  } else {
+    combo.SetCurSel(index);
+  }
+}
+
+void DDX_Slider(CDataExchange* pDX, int id, int& value) {
+  CSliderCtrl slider;
+  if (!Wrap(pDX, id, slider)) return;
+  if (pDX->m_bSaveAndValidate) {
+    value = slider.GetPos();
+  } else {
+    slider.SetPos(value);
+  }
+}
+
+void DDX_Text(CDataExchange* pDX, int id, std::string& text) {
+  QWidget* window = Control(pDX, id);
+  if (window == nullptr) return;
+  if (pDX->m_bSaveAndValidate) {
+    text = window->property("text").toString().toStdString();
+  } else {
+    window->setProperty("text", QString::fromStdString(text));
+  }
+}
+
+}  // namespace qvtouch::ui

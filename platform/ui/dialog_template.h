@@ -1,0 +1,64 @@
+// Dialogs and property pages described as data, as a resource script describes them: a title, a
+// size and control rectangles in dialog units of the template's font, and the controls in
+// template order.
+//
+//   constexpr ui::ControlTemplate kControls[] = {
+//       {IDOK, ui::ControlKind::DefaultPushButton, " OK ", {89, 164, 45, 14}},
+//   };
+//   constexpr ui::DialogTemplate kDialog{4004, "TouchScreen Control Panel", {219, 182},
+//                                        {"MS Sans Serif", 10}, kControls};
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace qvtouch::ui {
+
+enum class ControlKind {
+  Text,               // static text, left-aligned, wrapped at word boundaries
+  CentredText,        // static text, centred
+  Picture,            // static showing a bitmap at its own size; the text is its resource path
+  HiddenFrame,        // a frame that is never shown: a place holder that code measures
+  PushButton,
+  DefaultPushButton,  // the button that Enter presses
+  GroupBox,           // a titled frame drawn behind the controls it surrounds
+  AutoRadioButton,    // the automatic radio buttons of a window form one exclusive group
+  DropDownList,       // a combo box without an edit field
+  DropDownCombo,      // a combo box with an edit field; typing in it selects nothing
+  Slider,             // a horizontal trackbar without tick marks
+};
+
+// x, y, width and height in dialog units. For a combo box the height includes its open list.
+struct DialogUnitRect {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+struct ControlTemplate {
+  int Id = 0;  // IDC_STATIC (-1) for a control no code refers to
+  ControlKind Kind = ControlKind::Text;
+  std::string_view Text;
+  DialogUnitRect Rect;
+};
+
+struct DialogFont {
+  std::string_view Face;
+  int PointSize = 0;
+};
+
+struct DialogSize {
+  int Width = 0;
+  int Height = 0;
+};
+
+struct DialogTemplate {
+  int Id = 0;
+  std::string_view Title;  // a dialog's caption, a property page's tab caption
+  DialogSize Size;         // in dialog units
+  DialogFont Font;
+  std::span<const ControlTemplate> Controls;
+};
+
+}  // namespace qvtouch::ui

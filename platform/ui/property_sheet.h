@@ -1,0 +1,46 @@
+// CPropertySheet: pages under tabs, created as a child window of a dialog.
+//
+//   sheet.AddPage(&page1);
+//   sheet.AddPage(&page2);
+//   sheet.Create(this, WS_CHILD | WS_VISIBLE);  // shows page1
+//
+// The sheet lays every page out in its own font (kPropertySheetFont), whatever font the page's
+// template names, takes the size of its largest page, and stacks its tabs in rows above it when
+// they do not fit in one. Its window holds the tabs (object name "tabs", a TabRows) and the
+// pages (object name "pages", a QStackedWidget whose widgets are the pages' windows, each named
+// by its template's id).
+#pragma once
+
+#include <QPointer>
+#include <QStackedWidget>
+#include <vector>
+
+#include "platform/ui/tab_rows.h"
+#include "platform/ui/wnd.h"
+
+namespace qvtouch::ui {
+
+class CPropertyPage;
+
+class CPropertySheet : public CWnd {
+ public:
+  // Pages are added before Create; the sheet does not own them.
+  void AddPage(CPropertyPage* page);
+  // Creates the sheet in parent at (0, 0), visible with WS_VISIBLE, and shows its first page.
+  BOOL Create(CWnd* parent, DWORD style);
+
+  int GetPageCount() const { return static_cast<int>(pages_.size()); }
+  int GetActiveIndex() const { return active_; }
+  CPropertyPage* GetActivePage() const;
+  // Shows the page, as choosing its tab does.
+  BOOL SetActivePage(int index);
+
+ private:
+  std::vector<CPropertyPage*> pages_;
+  std::vector<bool> created_;  // per page, in this sheet window
+  int active_ = -1;
+  QPointer<TabRows> tabs_;
+  QPointer<QStackedWidget> pageWindows_;
+};
+
+}  // namespace qvtouch::ui

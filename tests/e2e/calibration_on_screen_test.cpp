@@ -1,0 +1,266 @@
+// End to end: a person calibrates the touch screen. The driver host runs in this process with the
+// XTest sink against the test's own Xvfb; the controller simulator, with a panel model, is on a
+// pty; qvsercalib runs as a child process. The simulator touches each target where the screen
+// shows it and then the confirmation dialog's button, a real click through the driver; after that
+// a touch anywhere on the screen moves the pointer to within 2 pixels of the finger.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <memory>
+
+#include "common/capture.h"
+#include "common/registry_paths.h"
+#include "tests/platform/kernel_host/hosted_driver.h"
+#include "tests/support/child_process.h"
+#include "tests/support/xvfb_server.h"
+
+// After the test framework, whose names Xlib's macros (None, Bool) would replace.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace qvtouch::platform {
+namespace {
+
+using namespace qvtouch::platform::testing;
+using qvtouch::testing::ChildOptions;
+using qvtouch::testing::ChildProcess;
+using qvtouch::testing::XvfbServer;
+
+struct Pixel {
+  int X;
+  int Y;
+};
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+// The targets on a 1024 x 768 screen: a quarter in from each edge, and 3/8 and 5/8 along the
+// main diagonal.
+constexpr Pixel kTopLeft{256, 192};
+constexpr Pixel kDiagNear{384, 288};
+constexpr Pixel kDiagFar{640, 480};
+constexpr Pixel kBottomRight{768, 576};
+constexpr Pixel kBottomLeft{256, 576};
+constexpr Pixel kTopRight{768, 192};
+
+// The confirmation dialog, 159 x 59 dialog units: OK at (38, 38) and Cancel at (84, 38), each
+// 38 x 13. Their centres, as shares of the dialog's size.
+constexpr double kButtonY = (38 + 13 / 2.0) / 59;
+constexpr double kOkX = (38 + 38 / 2.0) / 159;
+constexpr double kCancelX = (84 + 38 / 2.0) / 159;
+
+class CalibrationOnScreen : public HostedDriver {
+ protected:
+  void SetUp() override {
+    HostedDriver::SetUp();
+    server_ = std::make_unique<XvfbServer>(kWidth, kHeight);
+    ASSERT_FALSE(server_->Name().empty()) << "Xvfb could not be started";
+    setenv("DISPLAY", server_->Name().c_str(), 1);
+    display_ = XOpenDisplay(server_->Name().c_str());
+    ASSERT_NE(display_, nullptr);
+    qvtouch::testing::SetStoreString(HKEY_LOCAL_MACHINE, R"(Software\QVTouch)", "PointerSink",
+                                     "xtest,recorder:" + PointerLog().string());
+    // The driver's settings key, as its installation leaves it: the program stores into it but
+    // never creates it.
+    qvtouch::testing::SetStoreDword(HKEY_LOCAL_MACHINE, std::string(kParametersKey), "Port", 1);
+  }
+
+  void TearDown() override {
+    calibration_.reset();
+    simulator_.reset();
+    if (display_ != nullptr) XCloseDisplay(display_);
+    HostedDriver::TearDown();
+    server_.reset();
+  }
+
+  // The controller with its panel (the simulator's options), the driver host, and the program.
+  void StartCalibration(std::vector<std::string> panel, const ChildOptions& options = {}) {
+    StartDriver(std::move(panel));
+    StartProgram(options);
+  }
+
+  void StartDriver(std::vector<std::string> panel) {
+    std::vector<std::string> simulator{QVTOUCH_SIM_BINARY, "--pty", Line(), "--linger",
+                                       "--screen", std::to_string(kWidth) + "x" + std::to_string(kHeight)};
+    simulator.insert(simulator.end(), panel.begin(), panel.end());
+    simulator_ = std::make_unique<ChildProcess>(simulator);
+    Start();
+    ASSERT_TRUE(WaitForSerialLink());
+  }
+
+  void StartProgram(const ChildOptions& options = {}) {
+    ChildOptions program = options;
+    program.Environment.push_back({"QT_QPA_PLATFORM", "xcb"});
+    calibration_ = std::make_unique<ChildProcess>(std::vector<std::string>{QVSERCALIB_BINARY}, program);
+  }
+
+  std::int32_t CaptureState() {
+    const Call call = Control(IOCTL_TOUCH_GET_CAPTURE, {}, 12);
+    return call.Succeeded ? LoadS32(call.Output, 0) : 0;
+  }
+
+  void Touch(Pixel at) {
+    simulator_->Input("touch " + std::to_string(at.X) + " " + std::to_string(at.Y) + "\n");
+  }
+
+  // Touches the target the program shows next, once the driver waits for its touch.
+  void TouchTarget(Pixel target) {
+    ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureArmed; }))
+        << "no target waits for a touch";
+    Touch(target);
+    ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureReleased; }));
+  }
+
+  void TouchTargets(std::initializer_list<Pixel> targets) {
+    for (const Pixel& target : targets) TouchTarget(target);
+  }
+
+  // The top-level window with that title: its position and size on the screen.
+  std::optional<std::pair<Pixel, Pixel>> WindowTitled(const std::string& title) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+    std::optional<std::pair<Pixel, Pixel>> found;
+    for (unsigned i = 0; i < count && !found; ++i) {
+      char* name = nullptr;
+      XWindowAttributes attributes{};
+      if (XFetchName(display_, children[i], &name) != 0 && name != nullptr && title == name &&
+          XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+          attributes.map_state == IsViewable) {
+        found = {{attributes.x, attributes.y}, {attributes.width, attributes.height}};
+      }
+      if (name != nullptr) XFree(name);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  // Touches a button of the dialog with that title, once it shows.
+  void TouchDialogButton(const std::string& title, double shareOfWidth) {
+    std::optional<std::pair<Pixel, Pixel>> dialog;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = WindowTitled(title)).has_value(); }))
+        << "no dialog \"" << title << "\"";
+    const auto& [origin, size] = *dialog;
+    Touch({origin.X + static_cast<int>(size.X * shareOfWidth),
+           origin.Y + static_cast<int>(size.Y * kButtonY)});
+  }
+
+  Pixel PointerPosition() {
+    Window root = 0;
+    Window child = 0;
+    Pixel pixel{};
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &pixel.X, &pixel.Y,
+                  &windowX, &windowY, &mask);
+    return pixel;
+  }
+
+  // After the calibration, touches across the screen land under the finger.
+  void ExpectTouchesLandUnderTheFinger() {
+    for (const Pixel& at : {Pixel{40, 40}, Pixel{512, 384}, Pixel{980, 60}, Pixel{100, 700},
+                            Pixel{1000, 740}, Pixel{700, 300}}) {
+      Touch(at);
+      EXPECT_TRUE(WaitUntil([&] {
+        const Pixel now = PointerPosition();
+        return std::abs(now.X - at.X) <= 2 && std::abs(now.Y - at.Y) <= 2;
+      }, std::chrono::seconds(3)))
+          << "touched " << at.X << "," << at.Y << "; the pointer is at " << PointerPosition().X
+          << "," << PointerPosition().Y;
+    }
+  }
+
+  std::optional<std::uint32_t> Stored(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, std::string(kParametersKey).c_str(), 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LSTATUS status =
+        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::optional<std::uint32_t>(value) : std::nullopt;
+  }
+
+  // Calibrates with the targets of the method, confirms with OK, and expects the program to end.
+  void CalibrateAndConfirm(std::initializer_list<Pixel> targets) {
+    TouchTargets(targets);
+    TouchDialogButton("Confirm Calibration", kOkX);
+    EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);
+    EXPECT_TRUE(Stored("XL").has_value());
+  }
+
+  std::unique_ptr<XvfbServer> server_;
+  Display* display_ = nullptr;
+  std::unique_ptr<ChildProcess> simulator_;
+  std::unique_ptr<ChildProcess> calibration_;
+};
+
+const std::initializer_list<Pixel> kDiagonal{kTopLeft, kDiagNear, kDiagFar, kBottomRight};
+const std::initializer_list<Pixel> kCorners{kTopLeft, kBottomRight, kBottomLeft, kTopRight};
+
+class TurnedPanel : public CalibrationOnScreen, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TurnedPanel, CalibratesWithTheAssistedMethod) {
+  StartCalibration({"--panel", "100,150,3900,3800", "--turn", GetParam()});
+  CalibrateAndConfirm(kDiagonal);
+  ExpectTouchesLandUnderTheFinger();
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, TurnedPanel, ::testing::Values("0", "90", "180", "270"));
+
+TEST_F(CalibrationOnScreen, ABentPanelIsStraightenedByTheLinearityValues) {
+  StartCalibration({"--panel", "200,200,3900,3900", "--bend", "120"});
+  CalibrateAndConfirm(kDiagonal);
+  ExpectTouchesLandUnderTheFinger();
+}
+
+TEST_F(CalibrationOnScreen, AControllerThatRefusesTheAssistedModeGetsTheCornerTargets) {
+  StartCalibration({"--panel", "300,200,3800,3900", "--turn", "90", "--refuse-assisted"});
+  CalibrateAndConfirm(kCorners);
+  ExpectTouchesLandUnderTheFinger();
+}
+
+TEST_F(CalibrationOnScreen, CancelShowsTheTargetsAgain) {
+  StartCalibration({"--panel", "100,100,4000,4000"});
+  TouchTargets(kDiagonal);
+  TouchDialogButton("Confirm Calibration", kCancelX);
+  // The driver has its stored calibration back, and the targets come again.
+  CalibrateAndConfirm(kDiagonal);
+  ExpectTouchesLandUnderTheFinger();
+}
+
+TEST_F(CalibrationOnScreen, EscapeEndsTheProgramAndChangesNothing) {
+  StartCalibration({});
+  ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureArmed; }));
+  const KeyCode escape = XKeysymToKeycode(display_, XStringToKeysym("Escape"));
+  XTestFakeKeyEvent(display_, escape, True, CurrentTime);
+  XTestFakeKeyEvent(display_, escape, False, CurrentTime);
+  XSync(display_, False);
+  EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);
+  EXPECT_FALSE(Stored("XL").has_value());
+}
+
+TEST_F(CalibrationOnScreen, AUserWhoMayNotWriteTheStoreIsToldAndNothingIsWritten) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run the program as another user";
+  StartDriver({});
+  // The user may read the store, and, for the test's sake, use the control device (which is for
+  // the group qvtouch).
+  chmod(root_.c_str(), 0755);
+  chmod((root_ / "run/qvtouch/qvtouch.sock").c_str(), 0666);
+  StartProgram(ChildOptions{{}, 65534, 65534});  // nobody
+  TouchTargets(kDiagonal);
+  TouchDialogButton("Confirm Calibration", kOkX);
+  TouchDialogButton("Error", kOkX);  // "To do this opration should have administrators privilege."
+  EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);
+  EXPECT_FALSE(Stored("XL").has_value());
+}
+
+}  // namespace
+}  // namespace qvtouch::platform

@@ -1,0 +1,95 @@
+#include "tests/support/child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "tests/support/wait.h"
+
+extern char** environ;
+
+namespace qvtouch::testing {
+namespace {
+
+// The test's environment with the additions, ready for execve before the fork (the child of a
+// threaded process may only make async-signal-safe calls).
+std::vector<std::string> EnvironmentWith(
+    const std::vector<std::pair<std::string, std::string>>& additions) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text(*entry);
+    const std::string name = text.substr(0, text.find('='));
+    const bool replaced = std::any_of(additions.begin(), additions.end(),
+                                      [&name](const auto& added) { return added.first == name; });
+    if (!replaced) entries.push_back(text);
+  }
+  for (const auto& [name, value] : additions) entries.push_back(name + "=" + value);
+  return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& options) {
+  ::signal(SIGPIPE, SIG_IGN);  // a child that has ended must not end the test
+  std::array<int, 2> pipe{};
+  if (::pipe2(pipe.data(), O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
+  input_.Reset(pipe[1]);
+  const platform::UniqueFd readEnd(pipe[0]);
+  std::vector<std::string> environment = EnvironmentWith(options.Environment);
+  const std::vector<char*> arguments = Pointers(argv);
+  const std::vector<char*> variables = Pointers(environment);
+
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork");
+  if (pid_ == 0) {
+    ::dup2(readEnd.Get(), STDIN_FILENO);
+    if (options.Group && ::setresgid(*options.Group, *options.Group, *options.Group) != 0) _exit(126);
+    if (options.User && ::setresuid(*options.User, *options.User, *options.User) != 0) _exit(126);
+    ::execve(arguments[0], arguments.data(), variables.data());
+    _exit(127);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (Exited()) return;
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, nullptr, 0);
+}
+
+void ChildProcess::Input(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(input_.Get(), text.data(), text.size());
+    if (written <= 0) throw std::runtime_error("the child takes no input");
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+void ChildProcess::Signal(int signal) { ::kill(pid_, signal); }
+
+std::optional<int> ChildProcess::Wait(std::chrono::milliseconds patience) {
+  WaitUntil([this] { return Exited(); }, patience);
+  return status_;
+}
+
+bool ChildProcess::Exited() {
+  int status = 0;
+  if (!status_ && ::waitpid(pid_, &status, WNOHANG) == pid_) {
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  return status_.has_value();
+}
+
+}  // namespace qvtouch::testing

@@ -1,0 +1,48 @@
+// A program the test starts as a child process, with its standard input on a pipe the test
+// writes, extra environment variables, and optionally another user.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/posix/unique_fd.h"
+
+namespace qvtouch::testing {
+
+struct ChildOptions {
+  std::vector<std::pair<std::string, std::string>> Environment;  // added to the test's own
+  std::optional<uid_t> User;                                     // with that user's group
+  std::optional<gid_t> Group;
+};
+
+class ChildProcess {
+ public:
+  // Starts argv[0] with the arguments; throws std::runtime_error when it cannot be started.
+  explicit ChildProcess(std::vector<std::string> argv, const ChildOptions& options = {});
+  ~ChildProcess();  // kills a child still running
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void Input(std::string_view text);
+  void CloseInput() { input_.Reset(); }
+  void Signal(int signal);
+  // The exit status once it has exited (128 + the signal when a signal ended it); nullopt while
+  // it runs on past the patience.
+  std::optional<int> Wait(std::chrono::milliseconds patience = std::chrono::seconds(10));
+  bool Running() { return !Exited(); }
+
+ private:
+  bool Exited();
+
+  pid_t pid_ = -1;
+  platform::UniqueFd input_;
+  std::optional<int> status_;
+};
+
+}  // namespace qvtouch::testing
