@@ -26,7 +26,9 @@ CalibrationRun::~CalibrationRun() {
   if (worker_.joinable()) worker_.join();
 }
 
-void CalibrationRun::Handshake() { assisted_ = dialogue_.EnterAtStart(); }
+void CalibrationRun::Handshake() {
+  assisted_ = dialogue_.EnterAtStart();
+}
 
 void CalibrationRun::Begin() {
   stopRequested_ = false;

@@ -63,10 +63,9 @@ class DriverDevice final : public CalibrationDevice {
   bool Control(std::uint32_t code, std::span<const std::uint8_t> input,
                std::span<std::uint8_t> output, DWORD* returned = nullptr) {
     DWORD bytes = 0;
-    const BOOL succeeded =
-        DeviceIoControl(handle_, code, const_cast<std::uint8_t*>(input.data()),
-                        static_cast<DWORD>(input.size()), output.data(),
-                        static_cast<DWORD>(output.size()), &bytes, nullptr);
+    const BOOL succeeded = DeviceIoControl(handle_, code, const_cast<std::uint8_t*>(input.data()),
+                                           static_cast<DWORD>(input.size()), output.data(),
+                                           static_cast<DWORD>(output.size()), &bytes, nullptr);
     if (returned != nullptr) *returned = bytes;
     return succeeded == TRUE;
   }

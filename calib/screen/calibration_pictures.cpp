@@ -7,7 +7,9 @@
 
 // The library's resources must be asked for by name by a program that links it statically; the
 // macro cannot be used inside a namespace.
-static void InitCalibrationResources() { Q_INIT_RESOURCE(calibration); }
+static void InitCalibrationResources() {
+  Q_INIT_RESOURCE(calibration);
+}
 
 namespace qvtouch::calib {
 namespace {
@@ -57,7 +59,9 @@ QPixmap DrawTarget(const QPixmap& background) {
 
 }  // namespace
 
-void LoadCalibrationResources() { InitCalibrationResources(); }
+void LoadCalibrationResources() {
+  InitCalibrationResources();
+}
 
 CalibrationPictures::CalibrationPictures(QSize window, int textTop) {
   LoadCalibrationResources();

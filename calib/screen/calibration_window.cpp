@@ -1,8 +1,8 @@
 #include "calib/screen/calibration_window.h"
 
 #include <QCoreApplication>
-#include <QIcon>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -37,8 +37,8 @@ CalibrationWindow::CalibrationWindow(const ScreenLayout& layout)
 }
 
 void CalibrationWindow::DrawScreen() {
-  pictures_ = std::make_unique<CalibrationPictures>(QSize(layout_.Width, layout_.Height),
-                                                    layout_.Y2 / 2);
+  pictures_ =
+      std::make_unique<CalibrationPictures>(QSize(layout_.Width, layout_.Height), layout_.Y2 / 2);
   shownTarget_ = TARGET_TOP_LEFT;
   update();
 }
@@ -47,7 +47,9 @@ void CalibrationWindow::PostShowTarget(std::int32_t target) {
   QCoreApplication::postEvent(this, new ShowTargetEvent(target));
 }
 
-void CalibrationWindow::PostPassDone() { QCoreApplication::postEvent(this, new QEvent(kPassDone)); }
+void CalibrationWindow::PostPassDone() {
+  QCoreApplication::postEvent(this, new QEvent(kPassDone));
+}
 
 void CalibrationWindow::PostStartPass() {
   QCoreApplication::postEvent(this, new QEvent(kStartPass));

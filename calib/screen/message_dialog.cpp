@@ -17,8 +17,8 @@ constexpr ui::ControlTemplate kControls[] = {
     {IDCANCEL, ui::ControlKind::PushButton, "Cancel", {84, 38, 38, 13}},
 };
 // "MyMsg" is always replaced by the caption.
-constexpr ui::DialogTemplate kMessageTemplate{104, "MyMsg", {159, 59}, {"MS Sans Serif", 8},
-                                              kControls};
+constexpr ui::DialogTemplate kMessageTemplate{
+    104, "MyMsg", {159, 59}, {"MS Sans Serif", 8}, kControls};
 
 class MessageDialog final : public ui::CDialog {
  public:

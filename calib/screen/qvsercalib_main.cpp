@@ -7,19 +7,19 @@
 #include <thread>
 
 #include "calib/layout.h"
-#include "common/screen_post.h"
 #include "calib/run/calibration_run.h"
 #include "calib/scale_indexes.h"
 #include "calib/screen/calibration_window.h"
 #include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
+#include "common/screen_post.h"
 
 int main(int argc, char** argv) {
   using namespace qvtouch::calib;
   QApplication application(argc, argv);
   // The window's class on X11 is the application's name.
-  QApplication::setApplicationName(QString::fromUtf8(kWindowClass.data(),
-                                                     static_cast<int>(kWindowClass.size())));
+  QApplication::setApplicationName(
+      QString::fromUtf8(kWindowClass.data(), static_cast<int>(kWindowClass.size())));
 
   if (BringRunningCalibrationToFront()) return 0;
 

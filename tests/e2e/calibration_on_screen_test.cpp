@@ -13,12 +13,8 @@
 #include "common/registry_paths.h"
 #include "tests/platform/kernel_host/hosted_driver.h"
 #include "tests/support/child_process.h"
+#include "tests/support/x_screen.h"
 #include "tests/support/xvfb_server.h"
-
-// After the test framework, whose names Xlib's macros (None, Bool) would replace.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 
 namespace qvtouch::platform {
 namespace {
@@ -26,6 +22,9 @@ namespace {
 using namespace qvtouch::platform::testing;
 using qvtouch::testing::ChildOptions;
 using qvtouch::testing::ChildProcess;
+using qvtouch::testing::ScreenPoint;
+using qvtouch::testing::ScreenRect;
+using qvtouch::testing::XScreen;
 using qvtouch::testing::XvfbServer;
 
 struct Pixel {
@@ -57,8 +56,8 @@ class CalibrationOnScreen : public HostedDriver {
     server_ = std::make_unique<XvfbServer>(kWidth, kHeight);
     ASSERT_FALSE(server_->Name().empty()) << "Xvfb could not be started";
     setenv("DISPLAY", server_->Name().c_str(), 1);
-    display_ = XOpenDisplay(server_->Name().c_str());
-    ASSERT_NE(display_, nullptr);
+    screen_ = std::make_unique<XScreen>(server_->Name());
+    ASSERT_TRUE(screen_->Connected());
     qvtouch::testing::SetStoreString(HKEY_LOCAL_MACHINE, R"(Software\QVTouch)", "PointerSink",
                                      "xtest,recorder:" + PointerLog().string());
     // The driver's settings key, as its installation leaves it: the program stores into it but
@@ -69,7 +68,7 @@ class CalibrationOnScreen : public HostedDriver {
   void TearDown() override {
     calibration_.reset();
     simulator_.reset();
-    if (display_ != nullptr) XCloseDisplay(display_);
+    screen_.reset();
     HostedDriver::TearDown();
     server_.reset();
   }
@@ -81,8 +80,9 @@ class CalibrationOnScreen : public HostedDriver {
   }
 
   void StartDriver(std::vector<std::string> panel) {
-    std::vector<std::string> simulator{QVTOUCH_SIM_BINARY, "--pty", Line(), "--linger",
-                                       "--screen", std::to_string(kWidth) + "x" + std::to_string(kHeight)};
+    std::vector<std::string> simulator{
+        QVTOUCH_SIM_BINARY, "--pty",    Line(),
+        "--linger",         "--screen", std::to_string(kWidth) + "x" + std::to_string(kHeight)};
     simulator.insert(simulator.end(), panel.begin(), panel.end());
     simulator_ = std::make_unique<ChildProcess>(simulator);
     Start();
@@ -92,7 +92,8 @@ class CalibrationOnScreen : public HostedDriver {
   void StartProgram(const ChildOptions& options = {}) {
     ChildOptions program = options;
     program.Environment.push_back({"QT_QPA_PLATFORM", "xcb"});
-    calibration_ = std::make_unique<ChildProcess>(std::vector<std::string>{QVSERCALIB_BINARY}, program);
+    calibration_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{QVSERCALIB_BINARY}, program);
   }
 
   std::int32_t CaptureState() {
@@ -116,48 +117,18 @@ class CalibrationOnScreen : public HostedDriver {
     for (const Pixel& target : targets) TouchTarget(target);
   }
 
-  // The top-level window with that title: its position and size on the screen.
-  std::optional<std::pair<Pixel, Pixel>> WindowTitled(const std::string& title) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-    std::optional<std::pair<Pixel, Pixel>> found;
-    for (unsigned i = 0; i < count && !found; ++i) {
-      char* name = nullptr;
-      XWindowAttributes attributes{};
-      if (XFetchName(display_, children[i], &name) != 0 && name != nullptr && title == name &&
-          XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
-          attributes.map_state == IsViewable) {
-        found = {{attributes.x, attributes.y}, {attributes.width, attributes.height}};
-      }
-      if (name != nullptr) XFree(name);
-    }
-    if (children != nullptr) XFree(children);
-    return found;
-  }
-
   // Touches a button of the dialog with that title, once it shows.
   void TouchDialogButton(const std::string& title, double shareOfWidth) {
-    std::optional<std::pair<Pixel, Pixel>> dialog;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = WindowTitled(title)).has_value(); }))
+    std::optional<ScreenRect> dialog;
+    ASSERT_TRUE(WaitUntil([&] { return (dialog = screen_->WindowTitled(title)).has_value(); }))
         << "no dialog \"" << title << "\"";
-    const auto& [origin, size] = *dialog;
-    Touch({origin.X + static_cast<int>(size.X * shareOfWidth),
-           origin.Y + static_cast<int>(size.Y * kButtonY)});
+    Touch({dialog->X + static_cast<int>(dialog->Width * shareOfWidth),
+           dialog->Y + static_cast<int>(dialog->Height * kButtonY)});
   }
 
   Pixel PointerPosition() {
-    Window root = 0;
-    Window child = 0;
-    Pixel pixel{};
-    int windowX = 0;
-    int windowY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &pixel.X, &pixel.Y,
-                  &windowX, &windowY, &mask);
-    return pixel;
+    const ScreenPoint pointer = screen_->PointerPosition();
+    return {pointer.X, pointer.Y};
   }
 
   // After the calibration, touches across the screen land under the finger.
@@ -165,10 +136,12 @@ class CalibrationOnScreen : public HostedDriver {
     for (const Pixel& at : {Pixel{40, 40}, Pixel{512, 384}, Pixel{980, 60}, Pixel{100, 700},
                             Pixel{1000, 740}, Pixel{700, 300}}) {
       Touch(at);
-      EXPECT_TRUE(WaitUntil([&] {
-        const Pixel now = PointerPosition();
-        return std::abs(now.X - at.X) <= 2 && std::abs(now.Y - at.Y) <= 2;
-      }, std::chrono::seconds(3)))
+      EXPECT_TRUE(WaitUntil(
+          [&] {
+            const Pixel now = PointerPosition();
+            return std::abs(now.X - at.X) <= 2 && std::abs(now.Y - at.Y) <= 2;
+          },
+          std::chrono::seconds(3)))
           << "touched " << at.X << "," << at.Y << "; the pointer is at " << PointerPosition().X
           << "," << PointerPosition().Y;
     }
@@ -197,7 +170,7 @@ class CalibrationOnScreen : public HostedDriver {
   }
 
   std::unique_ptr<XvfbServer> server_;
-  Display* display_ = nullptr;
+  std::unique_ptr<XScreen> screen_;
   std::unique_ptr<ChildProcess> simulator_;
   std::unique_ptr<ChildProcess> calibration_;
 };
@@ -205,7 +178,8 @@ class CalibrationOnScreen : public HostedDriver {
 const std::initializer_list<Pixel> kDiagonal{kTopLeft, kDiagNear, kDiagFar, kBottomRight};
 const std::initializer_list<Pixel> kCorners{kTopLeft, kBottomRight, kBottomLeft, kTopRight};
 
-class TurnedPanel : public CalibrationOnScreen, public ::testing::WithParamInterface<const char*> {};
+class TurnedPanel : public CalibrationOnScreen,
+                    public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(TurnedPanel, CalibratesWithTheAssistedMethod) {
   StartCalibration({"--panel", "100,150,3900,3800", "--turn", GetParam()});
@@ -239,10 +213,7 @@ TEST_F(CalibrationOnScreen, CancelShowsTheTargetsAgain) {
 TEST_F(CalibrationOnScreen, EscapeEndsTheProgramAndChangesNothing) {
   StartCalibration({});
   ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureArmed; }));
-  const KeyCode escape = XKeysymToKeycode(display_, XStringToKeysym("Escape"));
-  XTestFakeKeyEvent(display_, escape, True, CurrentTime);
-  XTestFakeKeyEvent(display_, escape, False, CurrentTime);
-  XSync(display_, False);
+  screen_->PressKey("Escape");
   EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);
   EXPECT_FALSE(Stored("XL").has_value());
 }

@@ -50,7 +50,8 @@ void CommandResponder::Execute(std::vector<std::uint8_t>& reply) {
   } else if (Is(command_, kReadParameters)) {
     std::vector<std::uint8_t> answer(kParametersReplySize, 0);
     const auto parameters = SetParametersCommand(linearityX_, linearityY_);
-    std::copy(parameters.begin() + 3, parameters.end() - 1, answer.begin() + kParametersReplyXOffset);
+    std::copy(parameters.begin() + 3, parameters.end() - 1,
+              answer.begin() + kParametersReplyXOffset);
     answer.front() = kSOH;
     answer.back() = kCR;
     reply.insert(reply.end(), answer.begin(), answer.end());

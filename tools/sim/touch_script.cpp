@@ -40,7 +40,9 @@ TouchScript& TouchScript::Hold(Point at, std::size_t count) {
   return *this;
 }
 
-TouchScript& TouchScript::Tap(Point at) { return PressHoldRelease(at, 2); }
+TouchScript& TouchScript::Tap(Point at) {
+  return PressHoldRelease(at, 2);
+}
 
 TouchScript& TouchScript::PressHoldRelease(Point at, std::size_t holds) {
   return Press(at).Hold(at, holds).Release(at);
@@ -95,7 +97,8 @@ TouchScript& TouchScript::Wait(std::uint32_t milliseconds) {
 
 std::vector<std::uint8_t> TouchScript::Stream() const {
   std::vector<std::uint8_t> stream;
-  for (const Chunk& chunk : chunks_) stream.insert(stream.end(), chunk.Bytes.begin(), chunk.Bytes.end());
+  for (const Chunk& chunk : chunks_)
+    stream.insert(stream.end(), chunk.Bytes.begin(), chunk.Bytes.end());
   return stream;
 }
 

@@ -71,9 +71,10 @@ class ScriptedDevice final : public CalibrationDevice {
   // How many commands of the kind ("QV3", "QV0", "SP", "GP") were sent.
   int Sent(std::string_view kind) {
     std::lock_guard guard(mutex_);
-    return static_cast<int>(std::count_if(commands_.begin(), commands_.end(), [kind](const auto& c) {
-      return c.size() > kind.size() && std::equal(kind.begin(), kind.end(), c.begin() + 1);
-    }));
+    return static_cast<int>(
+        std::count_if(commands_.begin(), commands_.end(), [kind](const auto& c) {
+          return c.size() > kind.size() && std::equal(kind.begin(), kind.end(), c.begin() + 1);
+        }));
   }
   int Reloads() {
     std::lock_guard guard(mutex_);
@@ -119,7 +120,8 @@ class RecordingWindow final : public RunWindow {
   // Waits for the next posted message.
   Message Next() {
     std::unique_lock lock(mutex_);
-    EXPECT_TRUE(posted_.wait_for(lock, std::chrono::seconds(10), [this] { return !queue_.empty(); }));
+    EXPECT_TRUE(
+        posted_.wait_for(lock, std::chrono::seconds(10), [this] { return !queue_.empty(); }));
     if (queue_.empty()) return {Post::Quit, -1};
     const Message message = queue_.front();
     queue_.pop_front();
@@ -260,7 +262,8 @@ TEST_F(Run, AControllerTheDriverCannotReachCostsTwoSecondsAnAttempt) {
   run.Handshake();
   EXPECT_FALSE(run.ControllerAssisted());
   std::vector<milliseconds> expected;
-  for (int i = 0; i < 5; ++i) expected.insert(expected.end(), {milliseconds(2000), milliseconds(50)});
+  for (int i = 0; i < 5; ++i)
+    expected.insert(expected.end(), {milliseconds(2000), milliseconds(50)});
   EXPECT_EQ(Waits(), expected);
 }
 
@@ -284,8 +287,8 @@ TEST_F(Run, TouchesThatCancelOutAreNeitherTriedNorStoredButShownAgain) {
   Start(false);
   device_->Touch({{2000, 2000}, {2000, 2000}, {2000, 2000}, {2000, 2000}});
   EXPECT_EQ(window_.Next().Target, TARGET_TOP_LEFT);
-  for (std::int32_t target : {TARGET_DIAG_NEAR, TARGET_DIAG_FAR, TARGET_BOTTOM_RIGHT, TARGET_NONE,
-                              TARGET_TOP_LEFT}) {
+  for (std::int32_t target :
+       {TARGET_DIAG_NEAR, TARGET_DIAG_FAR, TARGET_BOTTOM_RIGHT, TARGET_NONE, TARGET_TOP_LEFT}) {
     EXPECT_EQ(window_.Next().Target, target);
   }
   EXPECT_TRUE(device_->Trials().empty());

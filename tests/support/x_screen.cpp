@@ -1,0 +1,61 @@
+#include "tests/support/x_screen.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace qvtouch::testing {
+
+XScreen::XScreen(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+
+XScreen::~XScreen() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+std::optional<ScreenRect> XScreen::WindowTitled(const std::string& title) const {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+  std::optional<ScreenRect> found;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    XWindowAttributes attributes{};
+    if (XFetchName(display_, children[i], &name) != 0 && name != nullptr && title == name &&
+        XGetWindowAttributes(display_, children[i], &attributes) != 0 &&
+        attributes.map_state == IsViewable) {
+      found = ScreenRect{attributes.x, attributes.y, attributes.width, attributes.height};
+    }
+    if (name != nullptr) XFree(name);
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+ScreenPoint XScreen::PointerPosition() const {
+  Window root = 0;
+  Window child = 0;
+  ScreenPoint point;
+  int windowX = 0;
+  int windowY = 0;
+  unsigned mask = 0;
+  XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &point.X, &point.Y, &windowX,
+                &windowY, &mask);
+  return point;
+}
+
+void XScreen::Click(int x, int y) const {
+  XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+  XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+  XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+  XSync(display_, False);
+}
+
+void XScreen::PressKey(const char* name) const {
+  const KeyCode key = XKeysymToKeycode(display_, XStringToKeysym(name));
+  XTestFakeKeyEvent(display_, key, True, CurrentTime);
+  XTestFakeKeyEvent(display_, key, False, CurrentTime);
+  XSync(display_, False);
+}
+
+}  // namespace qvtouch::testing

@@ -1,0 +1,45 @@
+// An X display used as a person uses it: windows found by their title, clicks and key presses
+// sent through XTest to whatever is under the pointer or has the focus.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct _XDisplay;
+
+namespace qvtouch::testing {
+
+struct ScreenPoint {
+  int X = 0;
+  int Y = 0;
+};
+
+struct ScreenRect {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+class XScreen {
+ public:
+  explicit XScreen(const std::string& display);
+  ~XScreen();
+  XScreen(const XScreen&) = delete;
+  XScreen& operator=(const XScreen&) = delete;
+
+  bool Connected() const { return display_ != nullptr; }
+  // The shown top-level window with that title.
+  std::optional<ScreenRect> WindowTitled(const std::string& title) const;
+  // Where the pointer is.
+  ScreenPoint PointerPosition() const;
+  // Moves the pointer to the point and clicks the left button.
+  void Click(int x, int y) const;
+  // Presses and releases the key of that name ("Return", "Escape").
+  void PressKey(const char* name) const;
+
+ private:
+  _XDisplay* display_;
+};
+
+}  // namespace qvtouch::testing
