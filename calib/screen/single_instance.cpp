@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/x11/ignored_x_errors.h"
+
 namespace qvtouch::calib {
 namespace {
 
@@ -90,6 +92,7 @@ void Activate(Display* display, Window window) {
 bool BringRunningCalibrationToFront() {
   const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
   if (!display) return false;
+  const platform::IgnoredXErrors ignored(display.get());  // windows may close while searched
   const auto window = FindWindow(display.get(), DefaultRootWindow(display.get()), kSearchDepth);
   if (!window) return false;
   Activate(display.get(), *window);

@@ -71,24 +71,32 @@ QGroupBox* CreateGroupBox(const ControlTemplate& control, QWidget* parent) {
 
 QWidget* CreateWidget(const ControlTemplate& control, QWidget* parent, QRect& rect) {
   switch (control.Kind) {
-    case ControlKind::Text: return CreateText(control, parent, Qt::AlignLeft);
-    case ControlKind::CentredText: return CreateText(control, parent, Qt::AlignHCenter);
-    case ControlKind::Picture: return CreatePicture(control, parent, rect);
+    case ControlKind::Text:
+      return CreateText(control, parent, Qt::AlignLeft);
+    case ControlKind::CentredText:
+      return CreateText(control, parent, Qt::AlignHCenter);
+    case ControlKind::Picture:
+      return CreatePicture(control, parent, rect);
     case ControlKind::HiddenFrame: {
       auto* frame = new QFrame(parent);
       frame->setFrameShape(QFrame::Box);
       return frame;
     }
-    case ControlKind::PushButton: return new QPushButton(TemplateText(control.Text), parent);
+    case ControlKind::PushButton:
+      return new QPushButton(TemplateText(control.Text), parent);
     case ControlKind::DefaultPushButton: {
       auto* button = new QPushButton(TemplateText(control.Text), parent);
       button->setDefault(true);
       return button;
     }
-    case ControlKind::GroupBox: return CreateGroupBox(control, parent);
-    case ControlKind::AutoRadioButton: return new QRadioButton(TemplateText(control.Text), parent);
-    case ControlKind::DropDownList: return CreateCombo(parent, rect, false);
-    case ControlKind::DropDownCombo: return CreateCombo(parent, rect, true);
+    case ControlKind::GroupBox:
+      return CreateGroupBox(control, parent);
+    case ControlKind::AutoRadioButton:
+      return new QRadioButton(TemplateText(control.Text), parent);
+    case ControlKind::DropDownList:
+      return CreateCombo(parent, rect, false);
+    case ControlKind::DropDownCombo:
+      return CreateCombo(parent, rect, true);
     case ControlKind::Slider: {
       auto* slider = new QSlider(Qt::Horizontal, parent);
       slider->setTickPosition(QSlider::NoTicks);

@@ -10,10 +10,16 @@ namespace {
 constexpr int kItemDataRole = Qt::UserRole;
 constexpr DWORD_PTR kNoItemData = static_cast<DWORD_PTR>(CB_ERR);
 
-QComboBox* Combo(const QPointer<QWidget>& window) { return qobject_cast<QComboBox*>(window.data()); }
-QSlider* Slider(const QPointer<QWidget>& window) { return qobject_cast<QSlider*>(window.data()); }
+QComboBox* Combo(const QPointer<QWidget>& window) {
+  return qobject_cast<QComboBox*>(window.data());
+}
+QSlider* Slider(const QPointer<QWidget>& window) {
+  return qobject_cast<QSlider*>(window.data());
+}
 
-bool NamesEntry(const QComboBox* combo, int index) { return index >= 0 && index < combo->count(); }
+bool NamesEntry(const QComboBox* combo, int index) {
+  return index >= 0 && index < combo->count();
+}
 
 }  // namespace
 

@@ -27,7 +27,9 @@ constexpr DialogSize kSpacing{0, 4};
 
 DialogWindow::DialogWindow(CDialog& dialog, QWidget* parent) : QDialog(parent), dialog_(dialog) {}
 
-void DialogWindow::reject() { dialog_.OnCancel(); }
+void DialogWindow::reject() {
+  dialog_.OnCancel();
+}
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, HWND parent)
     : template_(&dialogTemplate), parent_(parent) {}
@@ -103,7 +105,9 @@ void CDialog::OnOK() {
   EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
 
 void CDialog::OnHScroll(int /*id*/) {}
 

@@ -11,7 +11,9 @@ bool FromTemplate(const std::vector<QWidget*>& templateControls, const QWidget* 
          templateControls.end();
 }
 
-// How far the controls from `top` down must move to lie `spacing` below the added window.
+// The highest top of the template's controls that the added window covers from above, into `top`,
+// and how far the controls from there down must move to lie `spacing` below it; 0 when it covers
+// none.
 int ShiftBelow(const QRect& added, const std::vector<QWidget*>& templateControls, int spacing,
                int& top) {
   top = std::numeric_limits<int>::max();
@@ -26,8 +28,7 @@ int ShiftBelow(const QRect& added, const std::vector<QWidget*>& templateControls
 
 }  // namespace
 
-int ClearAddedWindows(QWidget& dialog, const std::vector<QWidget*>& templateControls,
-                      int spacing) {
+int ClearAddedWindows(QWidget& dialog, const std::vector<QWidget*>& templateControls, int spacing) {
   int moved = 0;
   for (const QWidget* added : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (added->isWindow() || added->isHidden() || FromTemplate(templateControls, added)) continue;

@@ -15,10 +15,10 @@
 namespace qvtouch::ui {
 
 enum class ControlKind {
-  Text,               // static text, left-aligned, wrapped at word boundaries
-  CentredText,        // static text, centred
-  Picture,            // static showing a bitmap at its own size; the text is its resource path
-  HiddenFrame,        // a frame that is never shown: a place holder that code measures
+  Text,         // static text, left-aligned, wrapped at word boundaries
+  CentredText,  // static text, centred
+  Picture,      // static showing a bitmap at its own size; the text is its resource path
+  HiddenFrame,  // a frame that is never shown: a place holder that code measures
   PushButton,
   DefaultPushButton,  // the button that Enter presses
   GroupBox,           // a titled frame drawn behind the controls it surrounds

@@ -16,8 +16,12 @@ int MulDiv(int number, int numerator, int denominator) {
                                        : (product - half) / denominator);
 }
 
-int HorizontalPixels(int units, BaseUnits base) { return MulDiv(units, base.X, 4); }
-int VerticalPixels(int units, BaseUnits base) { return MulDiv(units, base.Y, 8); }
+int HorizontalPixels(int units, BaseUnits base) {
+  return MulDiv(units, base.X, 4);
+}
+int VerticalPixels(int units, BaseUnits base) {
+  return MulDiv(units, base.Y, 8);
+}
 
 }  // namespace
 
@@ -30,8 +34,8 @@ QFont TemplateFont(const DialogFont& font) {
 
 BaseUnits FontBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int alphabet =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int alphabet = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return {(alphabet / 26 + 1) / 2, metrics.height()};
 }
 

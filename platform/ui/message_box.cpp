@@ -11,10 +11,14 @@ constexpr LPCSTR kDefaultCaption = "Error";
 
 QMessageBox::Icon IconOf(UINT type) {
   switch (type & kIconMask) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONERROR:
+      return QMessageBox::Critical;
+    case MB_ICONWARNING:
+      return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 

@@ -22,7 +22,9 @@ class PageWindow final : public QWidget {
 
 }  // namespace
 
-void CPropertySheet::AddPage(CPropertyPage* page) { pages_.push_back(page); }
+void CPropertySheet::AddPage(CPropertyPage* page) {
+  pages_.push_back(page);
+}
 
 BOOL CPropertySheet::Create(CWnd* parent, DWORD style) {
   if (parent == nullptr || parent->GetSafeHwnd() == nullptr || pages_.empty()) return FALSE;

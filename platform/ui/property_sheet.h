@@ -5,10 +5,10 @@
 //   sheet.Create(this, WS_CHILD | WS_VISIBLE);  // shows page1
 //
 // The sheet lays every page out in its own font (kPropertySheetFont), whatever font the page's
-// template names, takes the size of its largest page, and stacks its tabs in rows above it when
-// they do not fit in one. Its window holds the tabs (object name "tabs", a TabRows) and the
-// pages (object name "pages", a QStackedWidget whose widgets are the pages' windows, each named
-// by its template's id).
+// template names, takes the size of its largest page (wider when a tab's caption needs it), and
+// stacks its tabs in rows above it when they do not fit in one. Its window holds the tabs (object
+// name "tabs", a TabRows) and the pages (object name "pages", a QStackedWidget whose widgets are
+// the pages' windows, each named by its template's id).
 #pragma once
 
 #include <QPointer>

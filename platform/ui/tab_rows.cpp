@@ -85,10 +85,10 @@ QStyleOptionTab TabRows::TabOption(int index) const {
 
 QSize TabRows::TabSize(int index) const {
   const QStyleOptionTab option = TabOption(index);
-  const QSize text(fontMetrics().horizontalAdvance(option.text) +
-                       style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &option, this),
-                   fontMetrics().height() +
-                       style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
+  const QSize text(
+      fontMetrics().horizontalAdvance(option.text) +
+          style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &option, this),
+      fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
   return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, text, this);
 }
 

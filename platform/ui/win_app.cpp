@@ -20,8 +20,7 @@ std::string ModuleName() {
 
 }  // namespace
 
-CWinApp::CWinApp(LPCSTR appName)
-    : name_(appName != nullptr ? std::string(appName) : ModuleName()) {
+CWinApp::CWinApp(LPCSTR appName) : name_(appName != nullptr ? std::string(appName) : ModuleName()) {
   theApplication = this;
 }
 
@@ -29,7 +28,9 @@ CWinApp::~CWinApp() {
   if (theApplication == this) theApplication = nullptr;
 }
 
-CWinApp* AfxGetApp() { return theApplication; }
+CWinApp* AfxGetApp() {
+  return theApplication;
+}
 
 LPCSTR AfxGetAppName() {
   if (theApplication != nullptr) return theApplication->AppName();

@@ -18,7 +18,7 @@ CRect FromQRect(const QRect& rect) {
 void CWnd::GetWindowRect(CRect* rect) const {
   if (m_hWnd.isNull()) return;
   const QRect frame = m_hWnd->isWindow() ? m_hWnd->frameGeometry()
-                                          : QRect(m_hWnd->mapToGlobal(QPoint(0, 0)), m_hWnd->size());
+                                         : QRect(m_hWnd->mapToGlobal(QPoint(0, 0)), m_hWnd->size());
   *rect = FromQRect(frame);
 }
 
@@ -55,7 +55,8 @@ BOOL CWnd::SetWindowPos(int x, int y, int width, int height, UINT flags) {
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
   if (m_hWnd.isNull()) return FALSE;
   const Qt::FocusPolicy policy = m_hWnd->focusPolicy();
-  if ((add & WS_TABSTOP) != 0) m_hWnd->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy | Qt::TabFocus));
+  if ((add & WS_TABSTOP) != 0)
+    m_hWnd->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy | Qt::TabFocus));
   if ((remove & WS_TABSTOP) != 0) {
     m_hWnd->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy & ~Qt::TabFocus));
   }

@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include "platform/x11/ignored_x_errors.h"
+
 namespace qvtouch::testing {
 
 XScreen::XScreen(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
@@ -16,6 +18,7 @@ std::optional<ScreenRect> XScreen::WindowTitled(const std::string& title) const 
   Window parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
+  const platform::IgnoredXErrors ignored(display_);  // windows may close while looked at
   XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
   std::optional<ScreenRect> found;
   for (unsigned i = 0; i < count && !found; ++i) {

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/wait.h"
+
 namespace qvtouch::testing {
 namespace {
 
@@ -21,6 +24,8 @@ constexpr int kLastDisplay = 400;
 constexpr int kStartAttempts = 20;
 constexpr std::chrono::seconds kStartPatience{15};
 constexpr std::chrono::milliseconds kPollInterval{50};
+// How long a helper program (xrandr, import) may take before it counts as hung.
+constexpr std::chrono::seconds kProgramPatience{30};
 
 std::string LockFile(int number) {
   return "/tmp/.X" + std::to_string(number) + "-lock";
@@ -139,14 +144,26 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments) {
   ::close(pipe[1]);
   ProgramResult result;
   std::array<char, 256> buffer{};
-  for (ssize_t got = 0; (got = ::read(pipe[0], buffer.data(), buffer.size())) > 0;) {
+  const auto deadline = std::chrono::steady_clock::now() + kProgramPatience;
+  pollfd errors{pipe[0], POLLIN, 0};
+  while (std::chrono::steady_clock::now() < deadline &&
+         ::poll(&errors, 1, static_cast<int>(kPollInterval.count())) >= 0) {
+    if (errors.revents == 0) continue;
+    const ssize_t got = ::read(pipe[0], buffer.data(), buffer.size());
+    if (got <= 0) break;
     result.Errors.append(buffer.data(), static_cast<std::size_t>(got));
   }
   ::close(pipe[0]);
+  if (pid == -1) return result;
   int status = 0;
-  if (pid != -1 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-    result.ExitStatus = WEXITSTATUS(status);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  if (!WaitUntil([pid, &status] { return ::waitpid(pid, &status, WNOHANG) == pid; }, left)) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return result;
   }
+  if (WIFEXITED(status)) result.ExitStatus = WEXITSTATUS(status);
   return result;
 }
 

@@ -46,7 +46,8 @@ struct ProgramResult {
   std::string Errors;   // what it wrote on standard error
 };
 
-// Runs the program (found on PATH) with its arguments, its standard output discarded.
+// Runs the program (found on PATH) with its arguments, its standard output discarded; one that
+// runs on past 30 seconds is killed.
 ProgramResult RunProgram(const std::vector<std::string>& arguments);
 
 }  // namespace qvtouch::testing

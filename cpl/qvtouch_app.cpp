@@ -1,0 +1,3 @@
+#include "cpl/qvtouch_app.h"
+
+CQvtouchApp theApp;

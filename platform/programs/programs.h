@@ -1,0 +1,33 @@
+// Starting a program named by a path in the platform's form, such as the calibration program's
+// "<ProgramFilesDir>\QVSerTouch\qvsercalib.exe", as the installed Linux program it stands for.
+//
+//   const pid_t pid =
+//   qvtouch::platform::StartProgram(R"(/usr/lib/qvtouch\QVSerTouch\qvsercalib.exe)");
+//   // starts /usr/lib/qvtouch/QVSerTouch/qvsercalib; pid is -1, with errno set, when it cannot
+//
+// The program runs on its own: the caller does not wait for it. Once it has ended it stays a
+// zombie until the caller reaps it with waitpid or ends itself; short-lived callers (the Control
+// Panel host, the RunOnce runner) need do nothing.
+#pragma once
+
+#include <sys/types.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace qvtouch::platform {
+
+// The installed program that a platform program path names: every backslash becomes a slash and
+// a trailing ".exe", in any case, is dropped. "C:" drive letters and quoting are not translated.
+std::string InstalledProgramPath(std::string_view platformPath);
+
+// Starts the installed program of platformPath with the arguments after the program's name, with
+// posix_spawn and no shell: a path without a slash is looked up on PATH. The program gets this
+// process's environment and standard streams, default signal handling, no blocked signals and a
+// session of its own, so that a signal to the caller's terminal does not reach it. Returns its
+// pid, or -1 with errno set when it cannot be started (ENOENT: no such program file; EACCES: not
+// executable).
+pid_t StartProgram(std::string_view platformPath, std::span<const std::string> arguments = {});
+
+}  // namespace qvtouch::platform
