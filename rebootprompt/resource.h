@@ -1,0 +1,4 @@
+// Tollwen's resource numbers.
+#pragma once
+
+inline constexpr int IDD_TOLLWEN_DIALOG = 102;
