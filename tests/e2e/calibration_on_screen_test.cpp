@@ -13,6 +13,7 @@
 #include "common/registry_paths.h"
 #include "tests/platform/kernel_host/hosted_driver.h"
 #include "tests/support/child_process.h"
+#include "tests/support/store_values.h"
 #include "tests/support/x_screen.h"
 #include "tests/support/xvfb_server.h"
 
@@ -147,18 +148,8 @@ class CalibrationOnScreen : public HostedDriver {
     }
   }
 
-  std::optional<std::uint32_t> Stored(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, std::string(kParametersKey).c_str(), 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    const LSTATUS status =
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::optional<std::uint32_t>(value) : std::nullopt;
+  static std::optional<std::uint32_t> Stored(const char* name) {
+    return qvtouch::testing::StoredDword(HKEY_LOCAL_MACHINE, std::string(kParametersKey), name);
   }
 
   // Calibrates with the targets of the method, confirms with OK, and expects the program to end.

@@ -30,6 +30,21 @@ inline void SetStoreDword(HKEY root, const std::string& key, const std::string& 
   SetStoreValue(root, key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+// A REG_DWORD value; none when the key or value is missing.
+inline std::optional<std::uint32_t> StoredDword(HKEY root, const std::string& key,
+                                                const std::string& name) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  const LSTATUS status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+                                          reinterpret_cast<LPBYTE>(&value), &size);
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS ? std::optional<std::uint32_t>(value) : std::nullopt;
+}
+
 // A REG_SZ value's text; none when the key or value is missing or the value is of another type.
 inline std::optional<std::string> StoredString(HKEY root, const std::string& key,
                                                const std::string& name) {

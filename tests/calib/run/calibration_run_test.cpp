@@ -13,6 +13,7 @@
 #include "common/controller_commands.h"
 #include "common/registry_paths.h"
 #include "platform/registry/winreg.h"
+#include "tests/support/store_values.h"
 #include "tools/sim/command_responder.h"
 
 namespace qvtouch::calib {
@@ -184,19 +185,8 @@ class Run : public ::testing::Test {
     ASSERT_EQ(window_.Next().Kind, RecordingWindow::Post::StartPass);
     run_->OnStartPass();
   }
-  std::optional<std::uint32_t> Stored(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, std::string(kParametersKey).c_str(), 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    const LSTATUS status =
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return std::nullopt;
-    return value;
+  static std::optional<std::uint32_t> Stored(const char* name) {
+    return qvtouch::testing::StoredDword(HKEY_LOCAL_MACHINE, std::string(kParametersKey), name);
   }
 
   // Waits are made on the UI thread and on the worker's: they are noted under a lock.
