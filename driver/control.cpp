@@ -182,9 +182,19 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   if (LoadU32(request.Input, kCommandSendCountOffset) > CommandRecord::kMaxCommandBytes) {
     return STATUS_INVALID_PARAMETER;
   }
+  if (request.Output.empty()) {
+    // A command that expects no reply waits for nothing: it needs the line, not the waiting slot,
+    // and it is written from the caller's own record, so a request that holds the slot keeps its
+    // command.
+    {
+      std::lock_guard guard(lock_);
+      if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;  // the port is not open yet
+    }
+    return SendToController(request.Input);
+  }
   {
     std::lock_guard guard(lock_);
-    if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;  // the port is not open yet
+    if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;
     if (c.PendingRequest != nullptr) return STATUS_DEVICE_BUSY;
     c.PassThroughCount = 0;
     c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
@@ -195,10 +205,10 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
     // the write is still returning must not have its reply taken for a report.
     c.PendingRequest = &request;
     c.PassThroughDone->Clear();
-    if (c.PassThroughWanted != 0) WriteFlag(c.PassThroughActive, 1);
+    WriteFlag(c.PassThroughActive, 1);
   }
 
-  const NtStatus writeStatus = SendToController();
+  const NtStatus writeStatus = SendToController(c.PassThroughCommand);
   const auto emptySlot = [&c] {
     c.PendingRequest = nullptr;
     WriteFlag(c.PassThroughActive, 0);
@@ -208,7 +218,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   std::int64_t timeout = 0;
   {
     std::lock_guard guard(lock_);
-    if (!NT_SUCCESS(writeStatus) || c.PassThroughWanted == 0) {
+    if (!NT_SUCCESS(writeStatus)) {
       emptySlot();
       return writeStatus;
     }

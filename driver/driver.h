@@ -77,7 +77,8 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   NtStatus StartSerialWorker();
   void SerialWorker();
   NtStatus IssueRead() { return extension_.SerialDevice->Read({&context_.ReadByte, 1}); }
-  NtStatus SendToController();
+  // Writes the command bytes of a command record (its count already checked) to the controller.
+  NtStatus SendToController(std::span<const std::uint8_t> commandRecord);
 
   // Control interface (control.cpp).
   NtStatus DispatchRequest(IoRequest& request);

@@ -71,9 +71,9 @@ void TouchDriver::SerialWorker() {
   IssueRead();
 }
 
-NtStatus TouchDriver::SendToController() {
-  const std::uint32_t count = LoadU32(context_.PassThroughCommand, kCommandSendCountOffset);
-  return extension_.SerialDevice->Write({context_.PassThroughCommand.data(), count}, kWriteLimit);
+NtStatus TouchDriver::SendToController(std::span<const std::uint8_t> commandRecord) {
+  const std::uint32_t count = LoadU32(commandRecord, kCommandSendCountOffset);
+  return extension_.SerialDevice->Write(commandRecord.first(count), kWriteLimit);
 }
 
 }  // namespace qvtouch::driver
