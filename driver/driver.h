@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/mouse_input.h"
@@ -30,6 +32,10 @@ namespace qvtouch::driver {
 inline constexpr std::string_view kPointerPortDeviceName = "\\Device\\PointerPort0";
 inline constexpr std::string_view kControlLinkName = "\\??\\qvtouch";
 inline constexpr std::string_view kDeviceMapKey = "PointerPort";
+
+// The device name of the COM port that the setting `Port` names: COM1 to COM9. Other numbers name
+// no COM port, and the driver never opens one for them.
+std::optional<std::string> ComPortName(std::uint32_t port);
 
 class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
  public:

@@ -21,13 +21,12 @@ constexpr std::uint8_t kWordLength = 8;
 constexpr std::uint32_t kBaudRate = 9600;
 constexpr std::size_t kSerialTimeoutsSize = 20;
 
-// The device name of COM1 to COM9. Other port numbers name no COM port and are never opened.
-std::optional<std::string> PortName(std::uint32_t port) {
+}  // namespace
+
+std::optional<std::string> ComPortName(std::uint32_t port) {
   if (port < 1 || port > 9) return std::nullopt;
   return "\\??\\COM" + std::to_string(port);
 }
-
-}  // namespace
 
 NtStatus TouchDriver::StartSerialWorker() {
   NtStatus status = STATUS_SUCCESS;
@@ -45,7 +44,7 @@ void TouchDriver::SerialWorker() {
       std::lock_guard guard(lock_);
       portNumber = context_.Port;  // a reload may correct it while the worker polls
     }
-    const std::optional<std::string> name = PortName(portNumber);
+    const std::optional<std::string> name = ComPortName(portNumber);
     NtStatus status = STATUS_SUCCESS;
     if (name) port = kernel_.OpenSerialPort(*name, *this, status);
   }
