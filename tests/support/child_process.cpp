@@ -56,6 +56,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& op
   if (pid_ < 0) throw std::runtime_error("fork");
   if (pid_ == 0) {
     ::dup2(readEnd.Get(), STDIN_FILENO);
+    ::close_range(STDERR_FILENO + 1, ~0U, 0);  // the child gets the standard streams only
     if (options.Group && ::setresgid(*options.Group, *options.Group, *options.Group) != 0) _exit(126);
     if (options.User && ::setresuid(*options.User, *options.User, *options.User) != 0) _exit(126);
     ::execve(arguments[0], arguments.data(), variables.data());

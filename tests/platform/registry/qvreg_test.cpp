@@ -41,6 +41,7 @@ class Qvreg : public RegistryTest {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addclosefrom_np(&files, 3);
     std::vector<char*> argv{const_cast<char*>(QVREG_BINARY)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
