@@ -1,6 +1,6 @@
 // The calibration window: borderless, topmost, exactly over the area the touch screen covers. It
 // shows the background and one target at a time, turns the run's requests into posted events on
-// the UI thread, and hands the Escape key's release and closing to the run.
+// the UI thread, and hands the release of an Escape pressed in it, and closing, to the run.
 #pragma once
 
 #include <QWidget>
@@ -34,6 +34,7 @@ class CalibrationWindow final : public QWidget, public RunWindow {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -43,6 +44,7 @@ class CalibrationWindow final : public QWidget, public RunWindow {
   std::int32_t shownTarget_ = TARGET_NONE;
   CalibrationRun* run_ = nullptr;
   bool closing_ = false;
+  bool escapePressed_ = false;  // the Escape key went down in this window and is still down
 };
 
 }  // namespace qvtouch::calib
