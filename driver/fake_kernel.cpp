@@ -120,9 +120,21 @@ void FakeSerialPort::Complete(NtStatus status, std::optional<std::uint8_t> byte)
 FakeKernel::FakeKernel() = default;
 FakeKernel::~FakeKernel() = default;
 
+bool FakeKernel::CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+  // Setting names and key paths are ASCII. A plain loop: the fuzzers compare paths for every input.
+  const auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; };
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (lower(a[i]) != lower(b[i])) return lower(a[i]) < lower(b[i]);
+  }
+  return a.size() < b.size();
+}
+
 void FakeKernel::SetValue(const std::string& keyPath, const std::string& name,
                           std::uint32_t value) {
-  store_[Lower(keyPath)][Lower(name)] = value;
+  auto key = store_.find(keyPath);
+  if (key == store_.end()) key = store_.emplace(keyPath, Values{}).first;
+  key->second.insert_or_assign(name, value);
 }
 
 void FakeKernel::Advance(std::int64_t units) {
@@ -172,10 +184,10 @@ NtStatus FakeKernel::Control(const std::string& linkName, std::uint32_t code,
 
 NtStatus FakeKernel::QueryRegistryValues(std::string_view keyPath,
                                          std::span<const RegistryDwordQuery> entries) {
-  const auto key = store_.find(Lower(keyPath));
+  const auto key = store_.find(keyPath);
   if (key != store_.end()) {
     for (const RegistryDwordQuery& entry : entries) {
-      const auto value = key->second.find(Lower(entry.Name));
+      const auto value = key->second.find(entry.Name);
       if (value != key->second.end()) *entry.Destination = value->second;
     }
   }

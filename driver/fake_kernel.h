@@ -136,7 +136,14 @@ class FakeKernel final : public Kernel {
   void PortClosed(FakeSerialPort* port);
 
   std::int64_t now_ = 0;
-  std::map<std::string, std::map<std::string, std::uint32_t>> store_;
+  // Key paths and value names compare as the registry compares them, without regard to case, and
+  // are looked up without a copy: the fuzzer stores and loads settings for every input.
+  struct CaseInsensitiveLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  using Values = std::map<std::string, std::uint32_t, CaseInsensitiveLess>;
+  std::map<std::string, Values, CaseInsensitiveLess> store_;
   std::set<FakeTimer*> timers_;
   std::map<std::string, std::int64_t> ports_;
   FakeSerialPort* openedPort_ = nullptr;

@@ -37,6 +37,17 @@ TEST(LoadSettings, WithoutParametersKeyEveryFieldHoldsItsDefault) {
   EXPECT_EQ(c.Calibration.Orientation, 0);
 }
 
+// The store finds a value whatever the case of its name or of its key's path, as the registry does.
+TEST(LoadSettings, NamesAndKeyPathsAreNotCaseSensitive) {
+  DriverHarness harness;
+  harness.Kernel.SetValue(R"(\REGISTRY\machine\system\currentcontrolset\services\qvtouch\PARAMETERS)",
+                          "rbndelay", 7);
+  harness.StoreSetting("MOUSEMODE", 2);
+  harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
+  EXPECT_EQ(harness.Context().RBNDelay, 7);
+  EXPECT_EQ(harness.Context().MouseMode, 2u);
+}
+
 struct RangeCase {
   const char* Name;
   std::uint32_t Stored;
