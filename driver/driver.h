@@ -23,7 +23,6 @@
 #include "common/touch_report.h"
 #include "driver/context.h"
 #include "driver/kernel.h"
-#include "driver/spin_lock.h"
 
 namespace qvtouch::driver {
 
@@ -54,7 +53,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   // The state record, for inspection by tests and support tools; take ContextLock() while the
   // driver runs.
   const DriverContext& Context() const { return context_; }
-  SpinLock& ContextLock() { return lock_; }
+  KernelSpinLock& ContextLock() { return *lock_; }
 
  private:
   // Decoder (decoder.cpp).
@@ -87,7 +86,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   NtStatus InternalDeviceControl(IoRequest& request);
 
   Kernel& kernel_;
-  SpinLock lock_;
+  std::unique_ptr<KernelSpinLock> lock_;  // made by DriverEntry
   DriverContext context_;
   DeviceExtension extension_;
 
