@@ -60,6 +60,9 @@ NtStatus NtKernel::WriteDeviceMapValue(std::string_view key, std::string_view va
   for (const UnicodeText* text : {&keyText, &nameText, &dataText}) {
     if (!NT_SUCCESS(text->Status())) return text->Status();
   }
+  // The key may not exist yet, and not every kernel's write creates it.
+  const NTSTATUS created = RtlCreateRegistryKey(RTL_REGISTRY_DEVICEMAP, keyText.Get()->Buffer);
+  if (!NT_SUCCESS(created)) return created;
   // The data's length counts no terminating zero.
   return RtlWriteRegistryValue(RTL_REGISTRY_DEVICEMAP, keyText.Get()->Buffer,
                                nameText.Get()->Buffer, REG_SZ, dataText.Get()->Buffer,
