@@ -1,6 +1,7 @@
 // The settings load: the eighteen registry values with their defaults, checks and derivations.
 #include <mutex>
 
+#include "common/orientation.h"
 #include "driver/driver.h"
 #include "driver/mapping.h"
 
