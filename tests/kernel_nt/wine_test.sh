@@ -91,8 +91,11 @@ unload_order=$(grep -E '^(KeSetEvent|KeWaitForSingleObject|KeCancelTimer|IoDelet
 check "unload: worker ended, timer cancelled, link and device deleted ($unload_order)" \
   [ "$unload_order" = "KeSetEvent KeWaitForSingleObject KeCancelTimer IoDeleteSymbolicLink IoDeleteDevice KeCancelTimer " ]
 # Every block the driver took from pool was given back: its allocations' results, and its frees.
-allocated=$(grep -A1 ':Call ntoskrnl\.exe\.ExAllocatePoolWithTag(' "$log" |
-  sed -n 's/.*:Ret  ntoskrnl\.exe\.ExAllocatePoolWithTag() retval=\([0-9a-f]*\).*/\1/p' | sort)
+allocated=$(awk -F: '
+  /:Call ntoskrnl\.exe\.ExAllocatePoolWithTag\(.*,206b6444\)/ { asked[$1] = 1 }
+  /:Ret  ntoskrnl\.exe\.ExAllocatePoolWithTag\(\)/ && asked[$1] {
+    delete asked[$1]; sub(/.*retval=/, ""); sub(/ .*/, ""); print
+  }' "$log" | sort)
 freed=$(sed -n 's/.*:Call ntoskrnl\.exe\.ExFreePoolWithTag(\([0-9a-f]*\),206b6444).*/\1/p' "$log" | sort)
 check "all pool given back" [ -n "$allocated" -a "$allocated" = "$freed" ]
 
