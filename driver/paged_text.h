@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "driver/kernel.h"
 
@@ -14,7 +15,7 @@ class PagedText {
  public:
   PagedText() = default;
   ~PagedText() { Release(); }
-  PagedText(PagedText&& other) noexcept { *this = static_cast<PagedText&&>(other); }
+  PagedText(PagedText&& other) noexcept { *this = std::move(other); }
   PagedText& operator=(PagedText&& other) noexcept;
 
   // Replaces the text with the parts joined; false, and the text empty, when the kernel has no
