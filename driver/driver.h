@@ -25,7 +25,6 @@
 #include "common/touch_report.h"
 #include "driver/context.h"
 #include "driver/kernel.h"
-#include "driver/spin_lock.h"
 
 namespace qvtouch::driver {
 
@@ -33,9 +32,11 @@ inline constexpr std::string_view kPointerPortDeviceName = "\\Device\\PointerPor
 inline constexpr std::string_view kControlLinkName = "\\??\\qvtouch";
 inline constexpr std::string_view kDeviceMapKey = "PointerPort";
 
-// The device name of the COM port that the setting `Port` names: COM1 to COM9. Other numbers name
-// no COM port, and the driver never opens one for them.
-std::optional<std::string> ComPortName(std::uint32_t port);
+// The device name of the COM port that the setting `Port` names: COM1 to COM9 ("\??\COM1"). Other
+// numbers name no COM port, and the driver never opens one for them.
+inline constexpr std::string_view kComPortNameTemplate = "\\??\\COM1";
+using ComPortNameText = std::array<char, kComPortNameTemplate.size()>;
+std::optional<ComPortNameText> ComPortName(std::uint32_t port);
 
 class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
  public:
@@ -60,7 +61,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   // The state record, for inspection by tests and support tools; take ContextLock() while the
   // driver runs.
   const DriverContext& Context() const { return context_; }
-  SpinLock& ContextLock() { return lock_; }
+  KernelSpinLock& ContextLock() { return *lock_; }
 
  private:
   // Decoder (decoder.cpp).
@@ -94,7 +95,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   NtStatus InternalDeviceControl(IoRequest& request);
 
   Kernel& kernel_;
-  SpinLock lock_;
+  std::unique_ptr<KernelSpinLock> lock_;  // made by DriverEntry
   DriverContext context_;
   DeviceExtension extension_;
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "driver/spin_lock.h"
+
 namespace qvtouch::driver {
 namespace {
 
@@ -200,12 +202,23 @@ NtStatus FakeKernel::WriteDeviceMapValue(std::string_view key, std::string_view 
   return STATUS_SUCCESS;
 }
 
+void* FakeKernel::AllocatePaged(std::size_t bytes) {
+  return PagedMemoryExhausted ? nullptr : ::operator new(bytes);
+}
+
+void FakeKernel::FreePaged(void* block) { ::operator delete(block); }
+
+std::unique_ptr<KernelSpinLock> FakeKernel::CreateSpinLock() {
+  return ObjectMemoryExhausted ? nullptr : std::make_unique<SpinLock>();
+}
+
 std::unique_ptr<KernelEvent> FakeKernel::CreateNotificationEvent() {
-  return std::make_unique<FakeEvent>(*this);
+  return ObjectMemoryExhausted ? nullptr : std::make_unique<FakeEvent>(*this);
 }
 
 std::unique_ptr<KernelTimer> FakeKernel::CreateTimer(std::function<void()> deferredRoutine) {
-  return std::make_unique<FakeTimer>(*this, std::move(deferredRoutine));
+  return ObjectMemoryExhausted ? nullptr
+                               : std::make_unique<FakeTimer>(*this, std::move(deferredRoutine));
 }
 
 std::unique_ptr<SystemThread> FakeKernel::CreateSystemThread(std::function<void()> routine,

@@ -101,6 +101,9 @@ class FakeKernel final : public Kernel {
   NtStatus CreateDeviceStatus = STATUS_SUCCESS;
   NtStatus CreateLinkStatus = STATUS_SUCCESS;
   NtStatus CreateThreadStatus = STATUS_SUCCESS;
+  // Memory: none left for paged allocations, or for the kernel's objects.
+  bool PagedMemoryExhausted = false;
+  bool ObjectMemoryExhausted = false;
 
   // Sends a device-control request to the device behind a link, as a program would.
   NtStatus Control(const std::string& linkName, std::uint32_t code,
@@ -113,6 +116,9 @@ class FakeKernel final : public Kernel {
                                std::span<const RegistryDwordQuery> entries) override;
   NtStatus WriteDeviceMapValue(std::string_view key, std::string_view valueName,
                                std::string_view data) override;
+  void* AllocatePaged(std::size_t bytes) override;
+  void FreePaged(void* block) override;
+  std::unique_ptr<KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
   std::unique_ptr<SystemThread> CreateSystemThread(std::function<void()> routine,

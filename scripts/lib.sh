@@ -30,3 +30,15 @@ BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev 
 # What the tests need besides: an X server with XTest and RandR, its command-line tools, fonts for
 # the windows they show, and xdotool to answer the installed programs' windows.
 TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core xdotool)
+
+# What the build for the platform itself needs: mingw-w64 (x86_64 for the driver, i686 for the
+# 32-bit programs) and Wine, 64-bit and 32-bit, for the tests. wine32 is an i386 package.
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 wine32:i386)
+
+# ensure_windows_packages: enables the i386 architecture if needed, then installs WINDOWS_PACKAGES.
+ensure_windows_packages() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+}

@@ -125,5 +125,13 @@ TEST(TestBeep, UnloadSilencesASoundingTone) {
   EXPECT_EQ(harness->Kernel.Tones.size(), 2u) << "the cancelled timer does not fire";
 }
 
+TEST(TestBeep, UnloadLeavesASilentSpeakerAlone) {
+  auto harness = Started({});
+  harness->Control(IOCTL_TOUCH_BEEP);
+  harness->Kernel.AdvanceMilliseconds(100);  // the tone has ended
+  harness->Driver.Unload();
+  EXPECT_EQ(Tones(*harness), (std::vector<Tone>{{0, 2000}, {40, 0}}));
+}
+
 }  // namespace
 }  // namespace qvtouch::driver
