@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace qvtouch::driver {
 namespace {
@@ -50,7 +51,14 @@ class FakeKernel::FakeTimer final : public KernelTimer {
   bool Set(std::int64_t dueTime) override {
     const bool wasSet = due_.has_value();
     due_ = kernel_.now_ - dueTime;
-    kernel_.lastTimerDuration_ = -dueTime;
+    if (const std::uint32_t tone = std::exchange(kernel_.toneAwaitingTimer_, 0);
+        tone != 0 && kernel_.OnToneStarted) {
+      kernel_.OnToneStarted(tone, -dueTime / kUnitsPerMillisecond);
+    }
+    if (kernel_.OnTimerSet) {
+      const auto hook = kernel_.OnTimerSet;  // the hook may replace itself
+      hook();
+    }
     return wasSet;
   }
   bool Cancel() override {
@@ -242,9 +250,7 @@ void FakeKernel::PortClosed(FakeSerialPort* port) {
 
 void FakeKernel::MakeBeep(std::uint32_t frequency) {
   Tones.push_back({now_, frequency});
-  if (frequency != 0 && OnToneStarted) {
-    OnToneStarted(frequency, lastTimerDuration_ / kUnitsPerMillisecond);
-  }
+  toneAwaitingTimer_ = frequency;
 }
 
 }  // namespace qvtouch::driver
