@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "driver/spin_lock.h"
 
@@ -52,7 +53,14 @@ class FakeKernel::FakeTimer final : public KernelTimer {
   bool Set(std::int64_t dueTime) override {
     const bool wasSet = due_.has_value();
     due_ = kernel_.now_ - dueTime;
-    kernel_.lastTimerDuration_ = -dueTime;
+    if (const std::uint32_t tone = std::exchange(kernel_.toneAwaitingTimer_, 0);
+        tone != 0 && kernel_.OnToneStarted) {
+      kernel_.OnToneStarted(tone, -dueTime / kUnitsPerMillisecond);
+    }
+    if (kernel_.OnTimerSet) {
+      const auto hook = kernel_.OnTimerSet;  // the hook may replace itself
+      hook();
+    }
     return wasSet;
   }
   bool Cancel() override {
@@ -267,9 +275,7 @@ void FakeKernel::PortClosed(FakeSerialPort* port) {
 
 void FakeKernel::MakeBeep(std::uint32_t frequency) {
   Tones.push_back({now_, frequency});
-  if (frequency != 0 && OnToneStarted) {
-    OnToneStarted(frequency, lastTimerDuration_ / kUnitsPerMillisecond);
-  }
+  toneAwaitingTimer_ = frequency;
 }
 
 }  // namespace qvtouch::driver

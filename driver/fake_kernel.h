@@ -76,8 +76,12 @@ class FakeKernel final : public Kernel {
   // Called when a wait would block, before the clock is advanced by its time-out.
   std::function<void()> OnBlockingWait;
 
+  // Called when a timer has been armed, before the caller goes on: a test may let time pass there,
+  // as when the arming thread is held up.
+  std::function<void()> OnTimerSet;
+
   // Tones: every speaker change, with its time; and a hook for every tone started, with the length
-  // the driver armed for it (its tone-off timer is set just before the tone starts).
+  // the driver armed for it (its tone-off timer is set just after the tone starts).
   struct ToneChange {
     std::int64_t Time;
     std::uint32_t Frequency;
@@ -153,7 +157,7 @@ class FakeKernel final : public Kernel {
   std::set<FakeTimer*> timers_;
   std::map<std::string, std::int64_t> ports_;
   FakeSerialPort* openedPort_ = nullptr;
-  std::int64_t lastTimerDuration_ = 0;
+  std::uint32_t toneAwaitingTimer_ = 0;  // a tone started whose tone-off timer is not yet set
 };
 
 }  // namespace qvtouch::driver

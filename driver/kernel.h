@@ -34,7 +34,9 @@ class KernelEvent {
   virtual NtStatus Wait(std::optional<std::int64_t> timeout) = 0;
 };
 
-// A one-shot timer bound to a deferred routine. Setting it again replaces its due time.
+// A one-shot timer bound to a deferred routine. Setting it again replaces its due time. Set and
+// Cancel return only once a routine that is already running has returned, so that no earlier
+// expiry can act after them.
 class KernelTimer {
  public:
   virtual ~KernelTimer() = default;

@@ -26,7 +26,8 @@ ensure_packages() {
 
 # What every build needs.
 BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev qt6-base-dev libgl-dev dpkg-dev file)
+  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev qt6-base-dev libgl-dev dpkg-dev file
+  libsndfile1-dev)
 # What the tests need besides: an X server with XTest and RandR, its command-line tools, fonts for
 # the windows they show, and xdotool to answer the installed programs' windows.
 TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core xdotool)
@@ -42,3 +43,9 @@ ensure_windows_packages() {
   fi
   ensure_packages "${WINDOWS_PACKAGES[@]}"
 }
+# What the tests in a VM need (tests/vm/run): QEMU, the distribution's kernel, what makes the
+# initramfs, and udev for its classification of input devices. The VM is an x86-64 PC.
+VM_PACKAGES=()
+if [ "$(dpkg --print-architecture)" = amd64 ]; then
+  VM_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod udev)
+fi
