@@ -14,30 +14,6 @@ namespace {
 
 constexpr const char* kParameters = R"(System\CurrentControlSet\Services\QVTouch\Parameters)";
 
-// The results of body's calls, made by a child process running as the user "nobody".
-std::vector<LSTATUS> ResultsAsNobody(const std::function<std::vector<LSTATUS>()>& body) {
-  int channel[2];
-  if (pipe(channel) != 0) return {};
-  const pid_t child = StartChild([&]() -> int {
-    const passwd* nobody = getpwnam("nobody");
-    if (nobody == nullptr || setgroups(0, nullptr) != 0 ||
-        setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0 ||
-        setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0) {
-      return 1;
-    }
-    const std::vector<LSTATUS> results = body();
-    const auto size = static_cast<ssize_t>(results.size() * sizeof(LSTATUS));
-    return write(channel[1], results.data(), size) == size ? 0 : 1;
-  });
-  close(channel[1]);
-  std::vector<LSTATUS> results(64);
-  const ssize_t got = read(channel[0], results.data(), results.size() * sizeof(LSTATUS));
-  close(channel[0]);
-  EXPECT_EQ(WaitForChild(child), 0);
-  results.resize(got > 0 ? static_cast<std::size_t>(got) / sizeof(LSTATUS) : 0);
-  return results;
-}
-
 LSTATUS OpenAndClose(HKEY root, const char* path, REGSAM rights) {
   HKEY key = nullptr;
   const LSTATUS status = RegOpenKeyExA(root, path, 0, rights, &key);
@@ -61,7 +37,7 @@ TEST_F(StoreAccess, AUserWhoMayNotWriteTheMachineHiveReadsItAndIsDeniedEveryChan
   SetDword(key, "Port", 2);
   RegCloseKey(key);
 
-  const auto results = ResultsAsNobody([] {
+  const auto results = ResultsAs(Nobody(), [] {
     HKEY reader = nullptr;
     std::uint32_t port = 0;
     const std::array<DwordValueQuery, 1> query{{{"Port", &port}}};
