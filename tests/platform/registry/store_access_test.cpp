@@ -94,6 +94,20 @@ void ExpectDamageReportedAndFileUntouched(const std::filesystem::path& file) {
   }
 }
 
+// A hive file that another user made a symbolic link (in a folder open to that user) leads
+// nowhere: root neither reads nor makes the file it points at.
+TEST_F(StoreAccess, AHiveThatIsAnotherUsersLinkIsNeitherReadNorWritten) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a link to another user";
+  const std::filesystem::path hive = HiveFile(Hive::LocalMachine);
+  const std::filesystem::path target = Root() / "chosen-by-them.db";
+  std::filesystem::create_directories(hive.parent_path());
+  std::filesystem::create_symlink(target, hive);
+  ASSERT_EQ(lchown(hive.c_str(), Nobody().User, Nobody().Group), 0);
+  EXPECT_EQ(CreateAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_ALL_ACCESS), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_READ), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(std::filesystem::exists(target));
+}
+
 TEST_F(StoreAccess, AFileThatIsNoDatabaseIsReportedAndLeftAsItIs) {
   const std::string text = "Port=2\n";
   WriteFile(HiveFile(Hive::LocalMachine), {text.begin(), text.end()});
