@@ -124,4 +124,25 @@ std::vector<std::uint8_t> ReadToEnd(int socket) {
   }
 }
 
+HANDLE Open(const char* name) {
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool Echo(HANDLE device, std::vector<std::uint8_t> input) {
+  std::vector<std::uint8_t> output(input.size());
+  DWORD returned = 0;
+  if (!DeviceIoControl(device, kEchoCode, input.data(), static_cast<DWORD>(input.size()),
+                       output.data(), static_cast<DWORD>(output.size()), &returned, nullptr)) {
+    return false;
+  }
+  std::reverse(input.begin(), input.end());
+  return returned == input.size() && output == input;
+}
+
+BOOL Hold(HANDLE device) {
+  DWORD returned = 0;
+  return DeviceIoControl(device, kHoldCode, nullptr, 0, nullptr, 0, &returned, nullptr);
+}
+
 }  // namespace qvtouch::platform::testing

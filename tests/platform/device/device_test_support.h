@@ -19,6 +19,7 @@
 #include "driver/kernel.h"
 #include "platform/device/control_server.h"
 #include "platform/device/unix_socket.h"
+#include "platform/device/winio.h"
 
 namespace qvtouch::platform::testing {
 
@@ -115,5 +116,12 @@ UniqueFd ConnectRaw(std::string_view deviceName = kDeviceName);
 bool SendBytes(int socket, std::span<const std::uint8_t> bytes);
 // Reads until the peer closes; the bytes read.
 std::vector<std::uint8_t> ReadToEnd(int socket);
+
+// The device opened as the programs open it.
+HANDLE Open(const char* name = kDeviceName);
+// An echo request: true when the output comes back reversed.
+bool Echo(HANDLE device, std::vector<std::uint8_t> input);
+// A request that waits inside the fake device until it is released.
+BOOL Hold(HANDLE device);
 
 }  // namespace qvtouch::platform::testing

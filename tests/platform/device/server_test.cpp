@@ -26,28 +26,6 @@ using namespace testing;
 
 std::filesystem::path SocketPath() { return DeviceSocketPath("qvtouch"); }
 
-HANDLE Open(const char* name = kDeviceName) {
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// An echo request: the output must come back reversed.
-bool Echo(HANDLE device, std::vector<std::uint8_t> input) {
-  std::vector<std::uint8_t> output(input.size());
-  DWORD returned = 0;
-  if (!DeviceIoControl(device, kEchoCode, input.data(), static_cast<DWORD>(input.size()),
-                       output.data(), static_cast<DWORD>(output.size()), &returned, nullptr)) {
-    return false;
-  }
-  std::reverse(input.begin(), input.end());
-  return returned == input.size() && output == input;
-}
-
-BOOL Hold(HANDLE device) {
-  DWORD returned = 0;
-  return DeviceIoControl(device, kHoldCode, nullptr, 0, nullptr, 0, &returned, nullptr);
-}
-
 // The status of the one reply a raw connection gets before the server drops it.
 std::optional<NtStatus> RefusalOf(std::span<const std::uint8_t> bytes) {
   const UniqueFd raw = ConnectRaw();

@@ -16,11 +16,6 @@ namespace {
 
 using namespace testing;
 
-HANDLE Open(const char* name = kDeviceName) {
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 struct Mapping {
   NtStatus Status;
   DWORD Error;
