@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
+#include "platform/device/descriptor_limit.h"
 #include "platform/device/device_name.h"
+#include "tools/qvtouchctl/control_tool.h"
 
 namespace qvtouch::platform::testing {
 
@@ -143,6 +146,16 @@ bool Echo(HANDLE device, std::vector<std::uint8_t> input) {
 BOOL Hold(HANDLE device) {
   DWORD returned = 0;
   return DeviceIoControl(device, kHoldCode, nullptr, 0, nullptr, 0, &returned, nullptr);
+}
+
+bool AllowDescriptors(std::size_t wanted) {
+  return RaiseDescriptorLimit(wanted) >= wanted;
+}
+
+CtlRun Ctl(std::vector<std::string_view> args) {
+  std::ostringstream out, err;
+  const int exit = ctl::RunControlTool(std::move(args), out, err);
+  return {exit, out.str(), err.str()};
 }
 
 }  // namespace qvtouch::platform::testing

@@ -124,4 +124,17 @@ bool Echo(HANDLE device, std::vector<std::uint8_t> input);
 // A request that waits inside the fake device until it is released.
 BOOL Hold(HANDLE device);
 
+// Raises the descriptor limit for a test that holds many connections (each takes two
+// descriptors in the test's process: the client's and the server's); false when the hard limit
+// is too low.
+bool AllowDescriptors(std::size_t wanted);
+
+// qvtouchctl run in the test's process.
+struct CtlRun {
+  int Exit;
+  std::string Out;
+  std::string Err;
+};
+CtlRun Ctl(std::vector<std::string_view> args);
+
 }  // namespace qvtouch::platform::testing

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "device_test_support.h"
 #include "platform/device/device_name.h"
 #include "platform/device/frame.h"
-#include "platform/device/served_device.h"
 #include "platform/device/winio.h"
 
 namespace qvtouch::platform {
@@ -155,25 +153,6 @@ TEST_F(ControlServer, ClientsThatVanishDisturbNobody) {
   device_.ReleaseHeld();
   EXPECT_TRUE(Echo(device, {6}));
   CloseHandle(device);
-}
-
-TEST_F(ControlServer, ConnectionsBeyondTheLimitAreClosed) {
-  std::vector<UniqueFd> connections;
-  for (std::size_t i = 0; i < kMaxConnections; ++i) connections.push_back(ConnectRaw());
-  const UniqueFd extra = ConnectRaw();
-  EXPECT_TRUE(ReadToEnd(extra.Get()).empty());  // closed without a word
-  connections.clear();
-
-  // Once the others have gone, new clients are served again.
-  bool served = false;
-  for (const auto deadline = std::chrono::steady_clock::now() + kPatience;
-       !served && std::chrono::steady_clock::now() < deadline;) {
-    const HANDLE device = Open();
-    served = device != INVALID_HANDLE_VALUE && Echo(device, {1});
-    if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
-    if (!served) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  EXPECT_TRUE(served);
 }
 
 // The last error of opening the device in a child process that runs as uid and gid.
