@@ -3,13 +3,14 @@
 // When the driver creates a symbolic link ("\??\qvtouch"), the host kernel serves that name here;
 // programs then reach the device as "\\.\qvtouch" (names are not case-sensitive) through
 // platform/device/winio.h. Each name is served on a Unix domain socket under RuntimeDir() (see
-// device_name.h) with mode 0660 and the group "qvtouch" when that group exists. Every client
-// connection has its own thread, so a request that waits inside the dispatch routine (a report
-// capture, a pass-through) blocks only its own caller. The framing is in frame.h.
+// device_name.h) with mode 0660 and the group "qvtouch" when that group exists. Idle clients cost
+// no thread, and a request that waits inside the dispatch routine (a report capture, a
+// pass-through) blocks only its own caller (see served_device.h). The framing is in frame.h.
 //
 // Shutdown, in this order:
-//   1. StopServing(): no connection is accepted and no new request is read any more; the socket
-//      files are removed. Requests inside the dispatch routine go on.
+//   1. StopServing(): no connection is accepted and no new request is read any more; idle
+//      connections are closed and the socket files are removed. Requests inside the dispatch
+//      routine go on.
 //   2. The host unloads the driver, which wakes the requests that wait inside its dispatch routine
 //      (they complete STATUS_CANCELLED, and their replies are still sent) and refuses new ones with
 //      STATUS_DELETE_PENDING. A request that was read just before step 1 may still reach the
@@ -47,7 +48,8 @@ class ControlDeviceServer {
   // inside the dispatch routine any more; a waiting request can hold it up to its time-out.
   void Withdraw(std::string_view linkName);
 
-  // Shutdown steps 1 and 3 (above). Serve fails once StopServing has been called.
+  // Shutdown steps 1 and 3 (above). Serve fails once StopServing has been called. A name is
+  // given up only in step 3, so no other server can take it while the driver unloads.
   void StopServing();
   void Join();
 

@@ -19,6 +19,19 @@ std::string_view ChannelErrorText(ChannelError error) {
   return "unknown error";
 }
 
+std::string RefusalText(NtStatus status, std::uint32_t limit) {
+  const std::string count = std::to_string(limit);
+  switch (status) {
+    case STATUS_REQUEST_NOT_ACCEPTED:
+      return "the driver host refused the connection: it serves at most " + count +
+             " connections at once, and that many are open";
+    case STATUS_TOO_MANY_OPENED_FILES:
+      return "the driver host refused the connection: it has used up its limit of " + count +
+             " open files";
+    default: return {};
+  }
+}
+
 std::unique_ptr<DeviceChannel> DeviceChannel::Connect(std::string_view deviceName,
                                                       ChannelError& error) {
   error = ChannelError::NoSuchDevice;
@@ -50,13 +63,14 @@ ChannelError DeviceChannel::Call(driver::MajorFunction major, std::uint32_t ioCo
     return ChannelError::TooLong;
   }
   SocketStream stream(socket_.Get());
-  if (!stream.WriteAll(EncodeRequest(major, ioControlCode, input, outputLength))) {
-    return ChannelError::ConnectionLost;
-  }
+  const bool sent = stream.WriteAll(EncodeRequest(major, ioControlCode, input, outputLength));
+  // A server that refuses the connection answers before it reads anything and closes it, so the
+  // request may not go through: its answer is read all the same.
   const ReadExact read = [&stream](std::span<std::uint8_t> bytes) {
     return stream.ReadExact(bytes);
   };
   if (ReadReply(read, outputLength, reply) != FrameError::None) return ChannelError::ConnectionLost;
+  if (!sent && !IsRefusal(reply.Status)) return ChannelError::ConnectionLost;
   return ChannelError::None;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/status.h"
@@ -24,11 +25,16 @@ enum class ChannelError {
 
 std::string_view ChannelErrorText(ChannelError error);
 
+// Why the driver host refused a connection, for a person, when the reply is a refusal (see
+// frame.h); empty otherwise.
+std::string RefusalText(NtStatus status, std::uint32_t limit);
+
 // The driver's completion of one request: its status, Information and first Information output
 // bytes.
 using DeviceReply = ReplyFrame;
 
-// One connection; requests on it take turns. After ConnectionLost it is of no further use.
+// One connection; requests on it take turns. After ConnectionLost, or a reply that refuses the
+// connection (IsRefusal), it is of no further use.
 class DeviceChannel {
  public:
   // Connects to the device served under the name ("\\.\qvtouch"); null with the reason on failure.

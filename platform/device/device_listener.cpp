@@ -2,33 +2,21 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "platform/device/device_name.h"
+#include "platform/paths/trusted_folder.h"
 
 namespace qvtouch::platform {
 namespace {
 
 constexpr mode_t kSocketMode = 0660;
-constexpr mode_t kLockMode = 0600;
-
-ServeResult Failure(NtStatus status, const std::string& what) { return {status, what}; }
-
-// A failed system call: access problems become STATUS_ACCESS_DENIED, the rest STATUS_UNSUCCESSFUL.
-ServeResult SystemFailure(const std::string& what, int error) {
-  const NtStatus status =
-      error == EACCES || error == EPERM ? STATUS_ACCESS_DENIED : STATUS_UNSUCCESSFUL;
-  return Failure(status, what + ": " + std::strerror(error));
-}
 
 // The id of the device group, when the group exists.
 std::optional<gid_t> DeviceGroupId() {
@@ -50,32 +38,31 @@ bool SomeoneListens(const sockaddr_un& address) {
          ::connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
 }
 
-ServeResult NameTaken(const std::filesystem::path& path) {
-  return Failure(STATUS_OBJECT_NAME_COLLISION,
-                 "device name taken: " + path.string() + " is served by a live server");
-}
-
 // Removes a socket file that no live server uses. Anything else at that path is left alone.
-ServeResult RemoveStaleSocket(const std::filesystem::path& path, const sockaddr_un& address) {
+ServeResult RemoveStaleSocket(int folder, const std::string& name,
+                              const std::filesystem::path& path, const sockaddr_un& address) {
   struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0) {
+  if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return {};
     return SystemFailure("cannot examine " + path.string(), errno);
   }
   if (!S_ISSOCK(status.st_mode)) {
-    return Failure(STATUS_UNSUCCESSFUL, path.string() + " exists and is not a socket");
+    return {STATUS_UNSUCCESSFUL, path.string() + " exists and is not a socket"};
   }
   if (SomeoneListens(address)) return NameTaken(path);
-  if (::unlink(path.c_str()) != 0) return SystemFailure("cannot remove " + path.string(), errno);
+  if (::unlinkat(folder, name.c_str(), 0) != 0) {
+    return SystemFailure("cannot remove " + path.string(), errno);
+  }
   return {};
 }
 
-ServeResult SetAccess(const std::filesystem::path& path) {
-  if (::chmod(path.c_str(), kSocketMode) != 0) {
+ServeResult SetAccess(int folder, const std::string& name, const std::filesystem::path& path) {
+  if (::fchmodat(folder, name.c_str(), kSocketMode, 0) != 0) {
     return SystemFailure("cannot set the mode of " + path.string(), errno);
   }
   if (const auto group = DeviceGroupId()) {
-    if (::chown(path.c_str(), static_cast<uid_t>(-1), *group) != 0) {
+    if (::fchownat(folder, name.c_str(), static_cast<uid_t>(-1), *group, AT_SYMLINK_NOFOLLOW) !=
+        0) {
       return SystemFailure("cannot give " + path.string() + " to group " + std::string(kDeviceGroup),
                            errno);
     }
@@ -89,33 +76,40 @@ ServeResult DeviceListener::Open(std::string_view key, std::unique_ptr<DeviceLis
   const std::filesystem::path socketPath = DeviceSocketPath(key);
   const auto address = SocketAddress(socketPath);
   if (!address) {
-    return Failure(STATUS_INVALID_PARAMETER, "socket path too long: " + socketPath.string());
+    return {STATUS_INVALID_PARAMETER, "socket path too long: " + socketPath.string()};
   }
-  std::error_code error;
-  std::filesystem::create_directories(socketPath.parent_path(), error);
-  if (error) {
-    return SystemFailure("cannot create " + socketPath.parent_path().string(), error.value());
+  TrustedFolder folder = OpenTrustedFolder(socketPath.parent_path());
+  if (!folder.Fd.Valid()) {
+    return {STATUS_ACCESS_DENIED, "cannot serve " + socketPath.string() + ": " + folder.Problem};
   }
-
-  const std::string lockPath = socketPath.string() + ".lock";
-  UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kLockMode));
-  if (!lock.Valid()) return SystemFailure("cannot open " + lockPath, errno);
-  if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) return NameTaken(socketPath);
-    return SystemFailure("cannot lock " + lockPath, errno);
+  std::unique_ptr<NameClaim> claim;
+  if (ServeResult claimed = NameClaim::Take(folder.Fd.Get(), socketPath, claim);
+      !NT_SUCCESS(claimed.Status)) {
+    return claimed;
   }
-  if (ServeResult removed = RemoveStaleSocket(socketPath, *address); !NT_SUCCESS(removed.Status)) {
+  const std::string socketName = socketPath.filename().string();
+  if (ServeResult removed = RemoveStaleSocket(folder.Fd.Get(), socketName, socketPath, *address);
+      !NT_SUCCESS(removed.Status)) {
     return removed;
   }
 
   UniqueFd socket = NewStreamSocket(SOCK_NONBLOCK);
   if (!socket.Valid()) return SystemFailure("cannot create a socket", errno);
+  // The path leads through folders that only root or this user can change, to the folder just
+  // examined.
   if (::bind(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
     return SystemFailure("cannot bind " + socketPath.string(), errno);
   }
+  struct stat made {};
+  if (::fstatat(folder.Fd.Get(), socketName.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0) {
+    const ServeResult failure = SystemFailure("cannot examine " + socketPath.string(), errno);
+    ::unlinkat(folder.Fd.Get(), socketName.c_str(), 0);
+    return failure;
+  }
   // From here the file is ours: the listener's destructor removes it on every path.
-  listener.reset(new DeviceListener(socketPath, std::move(lock), std::move(socket)));
-  ServeResult result = SetAccess(socketPath);
+  listener.reset(new DeviceListener(std::move(folder.Fd), socketName, made, std::move(claim),
+                                    std::move(socket)));
+  ServeResult result = SetAccess(listener->folder_.Get(), socketName, socketPath);
   if (NT_SUCCESS(result.Status) && ::listen(listener->Fd(), SOMAXCONN) != 0) {
     result = SystemFailure("cannot listen on " + socketPath.string(), errno);
   }
@@ -123,13 +117,28 @@ ServeResult DeviceListener::Open(std::string_view key, std::unique_ptr<DeviceLis
   return result;
 }
 
-DeviceListener::DeviceListener(std::filesystem::path socketPath, UniqueFd lock, UniqueFd socket)
-    : socketPath_(std::move(socketPath)), lock_(std::move(lock)), socket_(std::move(socket)) {}
+DeviceListener::DeviceListener(UniqueFd folder, std::string socketName, const struct stat& made,
+                               std::unique_ptr<NameClaim> claim, UniqueFd socket)
+    : folder_(std::move(folder)),
+      socketName_(std::move(socketName)),
+      device_(made.st_dev),
+      inode_(made.st_ino),
+      claim_(std::move(claim)),
+      socket_(std::move(socket)) {}
 
 DeviceListener::~DeviceListener() {
-  ::unlink(socketPath_.c_str());
+  StopListening();
+  claim_.reset();  // only now may another server take the name
+}
+
+void DeviceListener::StopListening() {
+  if (!socket_.Valid()) return;
+  struct stat named {};
+  if (::fstatat(folder_.Get(), socketName_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      named.st_dev == device_ && named.st_ino == inode_) {
+    ::unlinkat(folder_.Get(), socketName_.c_str(), 0);
+  }
   socket_.Reset();
-  lock_.Reset();  // only now may another server take the name
 }
 
 }  // namespace qvtouch::platform

@@ -25,10 +25,8 @@ std::optional<MajorFunction> MajorFromWire(std::uint8_t value) {
   return kWireMajors[value];
 }
 
-// Reads a header and checks the fields that every frame shares.
-template <std::size_t N>
-FrameError ReadHeader(const ReadExact& read, std::uint32_t magic, std::array<std::uint8_t, N>& header) {
-  if (!read(header)) return FrameError::Incomplete;
+// Checks the fields that every frame's header shares.
+FrameError CheckHeader(std::span<const std::uint8_t> header, std::uint32_t magic) {
   if (LoadU32(header, 0) != magic) return FrameError::BadMagic;
   if (LoadU16(header, 4) != kFrameVersion) return FrameError::UnsupportedVersion;
   return FrameError::None;
@@ -71,22 +69,30 @@ std::vector<std::uint8_t> EncodeRequest(MajorFunction major, std::uint32_t ioCon
 
 FrameError ReadRequest(const ReadExact& read, RequestFrame& frame) {
   std::array<std::uint8_t, kRequestHeaderSize> header{};
-  if (const FrameError error = ReadHeader(read, kRequestMagic, header); error != FrameError::None) {
+  if (!read(header)) return FrameError::Incomplete;
+  std::size_t size = 0;
+  if (const FrameError error = RequestFrameSize(header, size); error != FrameError::None) {
     return error;
   }
-  const auto major = MajorFromWire(header[6]);
-  if (!major) return FrameError::BadMajorFunction;
+  frame.Major = *MajorFromWire(header[6]);
+  frame.IoControlCode = LoadU32(header, 8);
+  frame.OutputLength = LoadU32(header, 16);
+  frame.Input.assign(size - kRequestHeaderSize, 0);
+  return read(frame.Input) ? FrameError::None : FrameError::Incomplete;
+}
+
+FrameError RequestFrameSize(std::span<const std::uint8_t, kRequestHeaderSize> header,
+                            std::size_t& size) {
+  if (const FrameError error = CheckHeader(header, kRequestMagic); error != FrameError::None) {
+    return error;
+  }
+  if (!MajorFromWire(header[6])) return FrameError::BadMajorFunction;
   if (header[7] != 0) return FrameError::BadReserved;
   const std::uint32_t inputLength = LoadU32(header, 12);
-  const std::uint32_t outputLength = LoadU32(header, 16);
   if (inputLength > kMaxBufferLength) return FrameError::InputTooLong;
-  if (outputLength > kMaxBufferLength) return FrameError::OutputTooLong;
-
-  frame.Major = *major;
-  frame.IoControlCode = LoadU32(header, 8);
-  frame.OutputLength = outputLength;
-  frame.Input.assign(inputLength, 0);
-  return read(frame.Input) ? FrameError::None : FrameError::Incomplete;
+  if (LoadU32(header, 16) > kMaxBufferLength) return FrameError::OutputTooLong;
+  size = kRequestHeaderSize + inputLength;
+  return FrameError::None;
 }
 
 std::vector<std::uint8_t> EncodeReply(NtStatus status, std::uint32_t information,
@@ -103,7 +109,8 @@ std::vector<std::uint8_t> EncodeReply(NtStatus status, std::uint32_t information
 
 FrameError ReadReply(const ReadExact& read, std::uint32_t outputLength, ReplyFrame& frame) {
   std::array<std::uint8_t, kReplyHeaderSize> header{};
-  if (const FrameError error = ReadHeader(read, kReplyMagic, header); error != FrameError::None) {
+  if (!read(header)) return FrameError::Incomplete;
+  if (const FrameError error = CheckHeader(header, kReplyMagic); error != FrameError::None) {
     return error;
   }
   if (LoadU16(header, 6) != 0) return FrameError::BadReserved;
@@ -116,6 +123,10 @@ FrameError ReadReply(const ReadExact& read, std::uint32_t outputLength, ReplyFra
 
 NtStatus FrameErrorStatus(FrameError error) {
   return error == FrameError::UnsupportedVersion ? STATUS_NOT_SUPPORTED : STATUS_INVALID_PARAMETER;
+}
+
+bool IsRefusal(NtStatus status) {
+  return status == STATUS_REQUEST_NOT_ACCEPTED || status == STATUS_TOO_MANY_OPENED_FILES;
 }
 
 }  // namespace qvtouch::platform

@@ -22,6 +22,11 @@
 // A header is checked before its payload is read, so an absurd length is refused without being
 // allocated. Internal device control cannot be framed: the mouse class driver's requests never
 // come from a program.
+//
+// A server that cannot take a connection says so before it reads anything: it sends one reply,
+// STATUS_REQUEST_NOT_ACCEPTED with its connection limit as Information, or
+// STATUS_TOO_MANY_OPENED_FILES with its descriptor limit, and closes the connection. The client
+// reads that reply as the completion of its first request.
 #pragma once
 
 #include <array>
@@ -80,6 +85,9 @@ std::vector<std::uint8_t> EncodeRequest(driver::MajorFunction major, std::uint32
                                         std::uint32_t outputLength);
 // Reads one request; on an error the stream is no longer in step and must be dropped.
 FrameError ReadRequest(const ReadExact& read, RequestFrame& frame);
+// Checks a request header; on success `size` is the length of the whole frame it starts.
+FrameError RequestFrameSize(std::span<const std::uint8_t, kRequestHeaderSize> header,
+                            std::size_t& size);
 
 // Encodes a reply carrying the first min(information, output size) bytes of output.
 std::vector<std::uint8_t> EncodeReply(NtStatus status, std::uint32_t information,
@@ -89,5 +97,8 @@ FrameError ReadReply(const ReadExact& read, std::uint32_t outputLength, ReplyFra
 
 // The status a server answers a malformed request with, before it drops the connection.
 NtStatus FrameErrorStatus(FrameError error);
+
+// Whether a reply is a server's refusal of the connection rather than the device's completion.
+bool IsRefusal(NtStatus status);
 
 }  // namespace qvtouch::platform

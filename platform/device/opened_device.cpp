@@ -29,8 +29,10 @@ ChannelError OpenedDevice::Call(driver::MajorFunction major, std::uint32_t ioCon
   auto channel = Borrow(error);
   if (!channel) return error;
   error = channel->Call(major, ioControlCode, input, outputLength, reply);
-  // A channel whose connection was lost is out of step for good: it is dropped.
-  if (error != ChannelError::ConnectionLost) GiveBack(std::move(channel));
+  // A channel whose connection was lost or refused is of no further use: it is dropped.
+  if (error != ChannelError::ConnectionLost && !IsRefusal(reply.Status)) {
+    GiveBack(std::move(channel));
+  }
   return error;
 }
 

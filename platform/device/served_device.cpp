@@ -1,17 +1,51 @@
 #include "platform/device/served_device.h"
 
 #include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
+
+#include "platform/device/descriptor_limit.h"
 
 namespace qvtouch::platform {
 namespace {
 
 constexpr int kBackOffMilliseconds = 100;
+// Workers that find this many others waiting on the set end instead of waiting too.
+constexpr int kSpareWorkers = 2;
+
+// What an event stands for when it is not a connection, whose address it carries instead.
+constexpr std::uint64_t kStopTag = 1;
+constexpr std::uint64_t kListenerTag = 2;
+constexpr std::uint64_t kProbeTag = 3;
+
+std::uint64_t Tag(const void* connection) {
+  return reinterpret_cast<std::uintptr_t>(connection);
+}
+
+UniqueFd NewReserve() {
+  return UniqueFd(::eventfd(0, EFD_CLOEXEC));
+}
+
+UniqueFd AcceptNext(int listening) {
+  for (;;) {
+    UniqueFd socket(::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (socket.Valid() || (errno != EINTR && errno != ECONNABORTED)) return socket;
+  }
+}
+
+// Answers a connection that is not taken with the limit it met; the caller then closes it.
+void Refuse(int socket, NtStatus status, std::size_t limit) {
+  const auto reply = EncodeReply(
+      status, static_cast<std::uint32_t>(std::min<std::size_t>(limit, UINT32_MAX)), {});
+  [[maybe_unused]] const ssize_t sent =
+      ::send(socket, reply.data(), reply.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+}
 
 }  // namespace
 
@@ -22,105 +56,240 @@ ServedDevice::ServedDevice(std::unique_ptr<DeviceListener> listener,
 ServedDevice::~ServedDevice() { Join(); }
 
 bool ServedDevice::Start() {
-  if (!stop_.Valid()) return false;
-  try {
-    acceptor_ = std::thread([this] { AcceptConnections(); });
-  } catch (const std::system_error& error) {
-    errno = error.code().value();
+  epoll_ = UniqueFd(::epoll_create1(EPOLL_CLOEXEC));
+  reserve_ = NewReserve();
+  if (!stop_.Valid() || !epoll_.Valid() || !reserve_.Valid()) return false;
+  // Level-triggered: once raised, it wakes every worker, one after another.
+  epoll_event stop{};
+  stop.events = EPOLLIN;
+  stop.data.u64 = kStopTag;
+  if (::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, stop_.Fd(), &stop) != 0 ||
+      !Arm(EPOLL_CTL_ADD, listener_->Fd(), kListenerTag, EPOLLIN) ||
+      (listener_->ProbeFd() >= 0 &&
+       !Arm(EPOLL_CTL_ADD, listener_->ProbeFd(), kProbeTag, EPOLLIN))) {
     return false;
   }
-  return true;
+  std::lock_guard guard(mutex_);
+  return StartWorker();
 }
 
 void ServedDevice::Stop() {
-  stop_.Raise();
-  if (acceptor_.joinable()) acceptor_.join();
-  listener_.reset();
+  std::unique_lock lock(mutex_);
+  if (!stopping_) {
+    stopping_ = true;
+    stop_.Raise();
+  }
+  // Once no worker waits, every connection is either in the set, where nobody will take it any
+  // more, or busy with a worker, which closes it when done.
+  noneWaiting_.wait(lock, [this] { return waiting_ == 0; });
+  std::erase_if(connections_, [](const auto& entry) { return !entry.second->Busy; });
+  if (listener_) listener_->StopListening();
 }
 
 void ServedDevice::Join() {
   Stop();
-  for (Connection& connection : connections_) connection.Thread.join();
-  connections_.clear();
-}
-
-void ServedDevice::AcceptConnections() {
-  std::array fds{pollfd{listener_->Fd(), POLLIN, 0}, pollfd{stop_.Fd(), POLLIN, 0}};
-  for (;;) {
-    if (::poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      if (BackOff()) return;
-      continue;
-    }
-    if (fds[1].revents != 0) return;
-    UniqueFd socket(::accept4(listener_->Fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!socket.Valid()) {
-      // Out of descriptors or memory, the pending connection stays queued: wait, then retry.
-      const bool transient = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ||
-                             errno == ECONNABORTED;
-      if (!transient && BackOff()) return;
-      continue;
-    }
-    JoinFinishedConnections();
-    // Over the limit the connection is closed at once: its client's call fails.
-    if (connections_.size() < kMaxConnections) StartConnection(std::move(socket));
+  std::list<Worker> workers;
+  {
+    std::lock_guard guard(mutex_);
+    workers.swap(workers_);
   }
+  for (Worker& worker : workers) worker.Thread.join();
+  std::lock_guard guard(mutex_);
+  listener_.reset();
 }
 
-bool ServedDevice::BackOff() {
-  pollfd stop{stop_.Fd(), POLLIN, 0};
-  return ::poll(&stop, 1, kBackOffMilliseconds) > 0;
-}
-
-void ServedDevice::StartConnection(UniqueFd socket) {
-  Connection& connection = connections_.emplace_back();
-  try {
-    connection.Thread = std::thread([this, &connection, socket = std::move(socket)]() mutable {
-      ServeConnection(socket.Get());
-      socket.Reset();  // the client sees the end before the thread is reaped
-      connection.Finished.store(true);
-    });
-  } catch (const std::system_error&) {
-    connections_.pop_back();  // no thread: the socket closes with the failed task
+void ServedDevice::Work(Worker& self) {
+  std::unique_lock lock(mutex_);
+  while (!stopping_ && waiting_ < kSpareWorkers) {
+    ++waiting_;
+    lock.unlock();
+    epoll_event event{};
+    const int count = ::epoll_wait(epoll_.Get(), &event, 1, -1);
+    lock.lock();
+    if (--waiting_ == 0) noneWaiting_.notify_all();
+    if (count != 1) continue;  // interrupted
+    const std::uint64_t tag = event.data.u64;
+    const bool connection = tag != kStopTag && tag != kListenerTag && tag != kProbeTag;
+    if (stopping_) {
+      // Stop may have closed the listener already; a connection taken from the set is ours.
+      if (connection) Drop(*reinterpret_cast<Connection*>(tag));
+    } else if (connection) {
+      ServeTurn(*reinterpret_cast<Connection*>(tag), lock);
+    } else if (tag == kListenerTag) {
+      AcceptClients(lock);
+    } else if (tag == kProbeTag) {
+      AnswerProbes(lock);
+    }
   }
+  self.Finished = true;
 }
 
-void ServedDevice::JoinFinishedConnections() {
-  connections_.remove_if([](Connection& connection) {
-    if (!connection.Finished.load()) return false;
-    connection.Thread.join();
-    return true;
-  });
-}
-
-void ServedDevice::ServeConnection(int socket) {
-  const std::array stops{stop_.Fd()};
-  SocketStream stream(socket, stops);
-  const ReadExact read = [&stream](std::span<std::uint8_t> bytes) {
-    return stream.ReadExact(bytes);
+void ServedDevice::AcceptClients(std::unique_lock<std::mutex>& lock) {
+  const auto admit = [this](UniqueFd socket) { Admit(std::move(socket)); };
+  const auto refuse = [](int socket) {
+    Refuse(socket, STATUS_TOO_MANY_OPENED_FILES, DescriptorLimit());
   };
-  while (!stop_.Raised()) {
-    RequestFrame frame;
-    const FrameError error = ReadRequest(read, frame);
-    if (error == FrameError::Incomplete) return;  // the client left, or the server stops
-    if (error != FrameError::None) {
-      // The stream is out of step: answer once, then drop the connection.
-      stream.WriteAll(EncodeReply(FrameErrorStatus(error), 0, {}));
-      return;
-    }
-    // A client that left meanwhile loses its reply; nobody else notices.
-    if (!stream.WriteAll(Answer(frame))) return;
+  if (AcceptAll(lock, listener_->Fd(), admit, refuse)) {
+    Arm(EPOLL_CTL_MOD, listener_->Fd(), kListenerTag, EPOLLIN);
   }
+}
+
+void ServedDevice::AnswerProbes(std::unique_lock<std::mutex>& lock) {
+  // A server that checks who holds the name needs no answer: it has seen who listens.
+  const auto close = [](auto&&) {};
+  if (AcceptAll(lock, listener_->ProbeFd(), close, close)) {
+    Arm(EPOLL_CTL_MOD, listener_->ProbeFd(), kProbeTag, EPOLLIN);
+  }
+}
+
+void ServedDevice::ServeTurn(Connection& connection, std::unique_lock<std::mutex>& lock) {
+  connection.Busy = true;
+  lock.unlock();
+  const Next next = Serve(connection);
+  lock.lock();
+  connection.Busy = false;
+  const std::uint32_t events = next == Next::Room ? EPOLLOUT : EPOLLIN;
+  if (next == Next::Close || stopping_ ||
+      !Arm(EPOLL_CTL_MOD, connection.Socket.Get(), Tag(&connection), events)) {
+    Drop(connection);
+  }
+}
+
+ServedDevice::Next ServedDevice::Serve(Connection& connection) {
+  if (!connection.Unsent.empty()) return Flush(connection);
+  RequestFrame frame;
+  FrameError error = FrameError::None;
+  switch (connection.Reader.Read(connection.Socket.Get(), frame, error)) {
+    case RequestReader::Outcome::Waiting:
+      return Next::Request;
+    case RequestReader::Outcome::Ended:
+      return Next::Close;
+    case RequestReader::Outcome::Malformed:
+      // The stream is out of step: answer once, then drop the connection.
+      connection.Unsent = EncodeReply(FrameErrorStatus(error), 0, {});
+      Flush(connection);
+      return Next::Close;
+    case RequestReader::Outcome::Complete:
+      break;
+  }
+  connection.Unsent = Answer(frame);
+  return Flush(connection);
 }
 
 std::vector<std::uint8_t> ServedDevice::Answer(const RequestFrame& frame) {
   if (stop_.Raised()) return EncodeReply(STATUS_DELETE_PENDING, 0, {});
+  // Without a worker waiting on the set, nobody would be served while this request waits.
+  if (!KeepSomeoneWaiting()) return EncodeReply(STATUS_INSUFFICIENT_RESOURCES, 0, {});
   // A buffered request has one system buffer: the output is written over the input.
   std::vector<std::uint8_t> buffer(frame.OutputLength, 0);
   std::copy_n(frame.Input.begin(), std::min(frame.Input.size(), buffer.size()), buffer.begin());
   driver::IoRequest request{frame.Major, frame.IoControlCode, frame.Input, buffer, 0};
   const NtStatus status = dispatch_.Dispatch(request);
   return EncodeReply(status, request.Information, buffer);
+}
+
+ServedDevice::Next ServedDevice::Flush(Connection& connection) {
+  std::vector<std::uint8_t>& unsent = connection.Unsent;
+  while (!unsent.empty()) {
+    const ssize_t sent =
+        ::send(connection.Socket.Get(), unsent.data(), unsent.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (sent >= 0) {
+      unsent.erase(unsent.begin(), unsent.begin() + sent);
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      return Next::Room;
+    } else if (errno != EINTR) {
+      return Next::Close;  // a client that left meanwhile loses its reply; nobody else notices
+    }
+  }
+  std::vector<std::uint8_t>().swap(unsent);  // an idle connection holds no buffer
+  return Next::Request;
+}
+
+bool ServedDevice::KeepSomeoneWaiting() {
+  std::lock_guard guard(mutex_);
+  return waiting_ > 0 || stopping_ || StartWorker();
+}
+
+bool ServedDevice::StartWorker() {
+  JoinFinishedWorkers();
+  Worker& worker = workers_.emplace_back();
+  try {
+    worker.Thread = std::thread([this, &worker] { Work(worker); });
+  } catch (const std::system_error& error) {
+    workers_.pop_back();
+    errno = error.code().value();
+    return false;
+  }
+  return true;
+}
+
+void ServedDevice::JoinFinishedWorkers() {
+  // A finished worker has let go of the lock for good: joining it here cannot wait for us.
+  workers_.remove_if([](Worker& worker) {
+    if (!worker.Finished) return false;
+    worker.Thread.join();
+    return true;
+  });
+}
+
+template <typename Take, typename Turn>
+bool ServedDevice::AcceptAll(std::unique_lock<std::mutex>& lock, int listening, Take take,
+                             Turn turnAway) {
+  for (;;) {
+    UniqueFd socket = AcceptNext(listening);
+    if (socket.Valid()) {
+      take(std::move(socket));
+      continue;
+    }
+    const int error = errno;
+    if (error == EAGAIN || error == EWOULDBLOCK) return true;
+    if ((error == EMFILE || error == ENFILE) && reserve_.Valid()) {
+      // The reserve makes room for one: it is told why it is not taken, and the reserve returns.
+      reserve_.Reset();
+      UniqueFd refused = AcceptNext(listening);
+      const bool accepted = refused.Valid();
+      if (accepted) turnAway(refused.Get());
+      refused.Reset();
+      reserve_ = NewReserve();
+      if (accepted) continue;
+    }
+    // No memory, or no descriptor even for a refusal: the connection stays queued until later.
+    return !BackOff(lock);
+  }
+}
+
+void ServedDevice::Admit(UniqueFd socket) {
+  if (connections_.size() >= kMaxConnections) {
+    Refuse(socket.Get(), STATUS_REQUEST_NOT_ACCEPTED, kMaxConnections);
+    return;
+  }
+  auto connection = std::make_unique<Connection>(std::move(socket));
+  Connection* const key = connection.get();
+  if (!Arm(EPOLL_CTL_ADD, key->Socket.Get(), Tag(key), EPOLLIN)) {
+    // The system watches no more descriptors for this user: as many as are served now.
+    Refuse(key->Socket.Get(), STATUS_REQUEST_NOT_ACCEPTED, connections_.size());
+    return;
+  }
+  connections_.emplace(key, std::move(connection));
+}
+
+bool ServedDevice::Arm(int operation, int fd, std::uint64_t tag, std::uint32_t events) {
+  epoll_event event{};
+  event.events = events | EPOLLONESHOT;
+  event.data.u64 = tag;
+  return ::epoll_ctl(epoll_.Get(), operation, fd, &event) == 0;
+}
+
+void ServedDevice::Drop(Connection& connection) {
+  connections_.erase(&connection);
+}
+
+bool ServedDevice::BackOff(std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  pollfd stop{stop_.Fd(), POLLIN, 0};
+  ::poll(&stop, 1, kBackOffMilliseconds);
+  lock.lock();
+  return stopping_;
 }
 
 }  // namespace qvtouch::platform

@@ -1,25 +1,38 @@
-// One device name being served: a thread that accepts connections on the name's socket, and a
-// thread per connection that reads request frames, passes each to the device's dispatch routine
-// and writes its reply. A request that waits inside the dispatch routine blocks only its own
-// connection.
+// One device name being served.
+//
+// Connections wait in an epoll set while they are idle, so an idle client costs a descriptor and a
+// few bytes, and no thread. Worker threads take turns waiting on the set; the worker that finds a
+// request complete dispatches it and writes the reply itself, so a request costs one wake-up.
+// Before it dispatches, a worker makes sure that another one waits on the set (starting one when
+// none does), so a request that waits inside the dispatch routine holds up only its own caller.
+// Workers beyond a few spare ones end once they are done.
+//
+// A connection that cannot be taken is refused with a reply that says which limit was reached
+// (see frame.h): kMaxConnections, or the process's descriptor limit.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "driver/kernel.h"
 #include "platform/device/device_listener.h"
 #include "platform/device/frame.h"
+#include "platform/device/request_reader.h"
 #include "platform/posix/stop_signal.h"
 
 namespace qvtouch::platform {
 
-// Connections served at once per device name; a further one is closed at once.
-inline constexpr std::size_t kMaxConnections = 64;
+// Connections served at once per device name; a further one is refused.
+inline constexpr std::size_t kMaxConnections = 4096;
+// The descriptors a process serving one device name wants: one per connection, and its own.
+inline constexpr std::size_t kDescriptorsWanted = kMaxConnections + 256;
 
 class ServedDevice {
  public:
@@ -29,35 +42,72 @@ class ServedDevice {
   ServedDevice(const ServedDevice&) = delete;
   ServedDevice& operator=(const ServedDevice&) = delete;
 
-  // Starts accepting; false (errno set) when the threads cannot be set up.
+  // Starts serving; false (errno set) when the epoll set or the first worker cannot be made.
   bool Start();
-  // Stops accepting and reading requests and removes the socket file. A request inside the
-  // dispatch routine finishes and its reply is still sent; a request read but not yet dispatched
-  // is answered STATUS_DELETE_PENDING. Does not wait for the dispatch routine.
+  // Stops accepting and reading requests, closes the idle connections and removes the socket
+  // file. A request inside the dispatch routine finishes and its reply is still sent; a request
+  // read but not yet dispatched is answered STATUS_DELETE_PENDING. Does not wait for the dispatch
+  // routine.
   void Stop();
-  // Stops, then waits for every thread: afterwards nothing reaches the dispatch routine.
+  // Stops, then waits for every worker: afterwards nothing reaches the dispatch routine, and the
+  // name is given up.
   void Join();
 
  private:
   struct Connection {
-    std::thread Thread;
-    std::atomic<bool> Finished{false};
+    explicit Connection(UniqueFd socket) : Socket(std::move(socket)) {}
+    UniqueFd Socket;
+    RequestReader Reader;
+    std::vector<std::uint8_t> Unsent;  // the part of a reply that the socket could not take yet
+    bool Busy = false;                 // a worker serves it; otherwise it waits in the set
   };
+  struct Worker {
+    std::thread Thread;
+    bool Finished = false;
+  };
+  // What a connection waits for after a worker's turn.
+  enum class Next { Request, Room, Close };
 
-  void AcceptConnections();
-  void StartConnection(UniqueFd socket);
-  void JoinFinishedConnections();
-  void ServeConnection(int socket);
+  // The body of every worker. `lock` is held except while waiting and serving a connection.
+  void Work(Worker& self);
+  void ServeTurn(Connection& connection, std::unique_lock<std::mutex>& lock);
+  Next Serve(Connection& connection);
   std::vector<std::uint8_t> Answer(const RequestFrame& frame);
-  // Waits a moment before accepting again after a failure; true when stopped meanwhile.
-  bool BackOff();
+  Next Flush(Connection& connection);
+  bool KeepSomeoneWaiting();
+  bool StartWorker();
+  void JoinFinishedWorkers();
+
+  // On a listening socket's event, with the lock held.
+  void AcceptClients(std::unique_lock<std::mutex>& lock);
+  void AnswerProbes(std::unique_lock<std::mutex>& lock);
+  // Accepts every connection waiting on a listening socket and hands each to `take`. When the
+  // process has no descriptor left, one is accepted on the reserve and given to `turnAway`
+  // before it closes. False when the worker had to wait a moment and was stopped meanwhile.
+  template <typename Take, typename Turn>
+  bool AcceptAll(std::unique_lock<std::mutex>& lock, int listening, Take take, Turn turnAway);
+  // Takes a new connection into the set, or refuses it at the limit.
+  void Admit(UniqueFd socket);
+  // Puts a descriptor (back) into the set for one event.
+  bool Arm(int operation, int fd, std::uint64_t tag, std::uint32_t events);
+  void Drop(Connection& connection);
+  // Waits a moment without the lock; true when stopped meanwhile.
+  bool BackOff(std::unique_lock<std::mutex>& lock);
 
   std::unique_ptr<DeviceListener> listener_;
   driver::DeviceDispatch& dispatch_;
   StopSignal stop_;
-  std::thread acceptor_;
-  // Owned by the acceptor while it runs, by Join afterwards.
-  std::list<Connection> connections_;
+  UniqueFd epoll_;
+  // Kept open so that a connection can still be accepted and refused when the process has no
+  // descriptor left.
+  UniqueFd reserve_;
+
+  std::mutex mutex_;
+  std::condition_variable noneWaiting_;
+  bool stopping_ = false;
+  int waiting_ = 0;  // workers waiting on the set, or on their way to it
+  std::list<Worker> workers_;
+  std::unordered_map<Connection*, std::unique_ptr<Connection>> connections_;
 };
 
 }  // namespace qvtouch::platform

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/device/descriptor_limit.h"
+#include "platform/device/served_device.h"
 #include "platform/kernel_host/driver_host.h"
 
 namespace {
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+  // Every client of the control device holds a descriptor, idle or not.
+  qvtouch::platform::RaiseDescriptorLimit(qvtouch::platform::kDescriptorsWanted);
   try {
     qvtouch::platform::DriverHost host;
     std::fprintf(stderr, "qvtouch: started (%s)\n", host.Describe().c_str());

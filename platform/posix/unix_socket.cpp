@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace qvtouch::platform {
 
@@ -54,19 +53,12 @@ bool SocketStream::WriteAll(std::span<const std::uint8_t> bytes) {
 }
 
 bool SocketStream::Wait(short events) {
-  std::vector<pollfd> fds{{fd_, events, 0}};
-  for (const int stop : stopFds_) fds.push_back({stop, POLLIN, 0});
-  for (;;) {
-    if (::poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    for (std::size_t i = 1; i < fds.size(); ++i) {
-      if (fds[i].revents != 0) return false;
-    }
-    // Hang-up and errors count as ready: the next transfer reports them.
-    return true;
+  pollfd ready{fd_, events, 0};
+  while (::poll(&ready, 1, -1) < 0) {
+    if (errno != EINTR) return false;
   }
+  // Hang-up and errors count as ready: the next transfer reports them.
+  return true;
 }
 
 }  // namespace qvtouch::platform

@@ -60,6 +60,10 @@ int RunControlTool(std::vector<std::string_view> args, std::ostream& out, std::o
     return kExitFailure;
   }
   out << "Status: " << StatusText(reply.Status) << '\n';
+  if (const std::string refusal = platform::RefusalText(reply.Status, reply.Information);
+      !refusal.empty()) {
+    err << "qvtouchctl: " << device << ": " << refusal << '\n';
+  }
   if (!NT_SUCCESS(reply.Status)) return kExitFailure;
   request.PrintFields(reply, out);
   return kExitSuccess;

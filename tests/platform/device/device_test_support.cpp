@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
+#include "platform/device/descriptor_limit.h"
 #include "platform/device/device_name.h"
+#include "tools/qvtouchctl/control_tool.h"
 
 namespace qvtouch::platform::testing {
 
@@ -122,6 +125,37 @@ std::vector<std::uint8_t> ReadToEnd(int socket) {
     if (received <= 0) return all;
     all.insert(all.end(), chunk, chunk + received);
   }
+}
+
+HANDLE Open(const char* name) {
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool Echo(HANDLE device, std::vector<std::uint8_t> input) {
+  std::vector<std::uint8_t> output(input.size());
+  DWORD returned = 0;
+  if (!DeviceIoControl(device, kEchoCode, input.data(), static_cast<DWORD>(input.size()),
+                       output.data(), static_cast<DWORD>(output.size()), &returned, nullptr)) {
+    return false;
+  }
+  std::reverse(input.begin(), input.end());
+  return returned == input.size() && output == input;
+}
+
+BOOL Hold(HANDLE device) {
+  DWORD returned = 0;
+  return DeviceIoControl(device, kHoldCode, nullptr, 0, nullptr, 0, &returned, nullptr);
+}
+
+bool AllowDescriptors(std::size_t wanted) {
+  return RaiseDescriptorLimit(wanted) >= wanted;
+}
+
+CtlRun Ctl(std::vector<std::string_view> args) {
+  std::ostringstream out, err;
+  const int exit = ctl::RunControlTool(std::move(args), out, err);
+  return {exit, out.str(), err.str()};
 }
 
 }  // namespace qvtouch::platform::testing

@@ -19,6 +19,7 @@
 #include "driver/kernel.h"
 #include "platform/device/control_server.h"
 #include "platform/posix/unix_socket.h"
+#include "platform/device/winio.h"
 
 namespace qvtouch::platform::testing {
 
@@ -115,5 +116,25 @@ UniqueFd ConnectRaw(std::string_view deviceName = kDeviceName);
 bool SendBytes(int socket, std::span<const std::uint8_t> bytes);
 // Reads until the peer closes; the bytes read.
 std::vector<std::uint8_t> ReadToEnd(int socket);
+
+// The device opened as the programs open it.
+HANDLE Open(const char* name = kDeviceName);
+// An echo request: true when the output comes back reversed.
+bool Echo(HANDLE device, std::vector<std::uint8_t> input);
+// A request that waits inside the fake device until it is released.
+BOOL Hold(HANDLE device);
+
+// Raises the descriptor limit for a test that holds many connections (each takes two
+// descriptors in the test's process: the client's and the server's); false when the hard limit
+// is too low.
+bool AllowDescriptors(std::size_t wanted);
+
+// qvtouchctl run in the test's process.
+struct CtlRun {
+  int Exit;
+  std::string Out;
+  std::string Err;
+};
+CtlRun Ctl(std::vector<std::string_view> args);
 
 }  // namespace qvtouch::platform::testing

@@ -1,28 +1,13 @@
 // qvtouchctl's output and exit status against the real driver behind the socket.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/controller_commands.h"
 #include "device_test_support.h"
-#include "tools/qvtouchctl/control_tool.h"
 
 namespace qvtouch::platform {
 namespace {
 
 using namespace testing;
-
-struct CtlRun {
-  int Exit;
-  std::string Out;
-  std::string Err;
-};
-
-CtlRun Ctl(std::vector<std::string_view> args) {
-  std::ostringstream out, err;
-  const int exit = ctl::RunControlTool(std::move(args), out, err);
-  return {exit, out.str(), err.str()};
-}
 
 using Qvtouchctl = ServedDriverTest;
 

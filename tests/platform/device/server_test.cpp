@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "device_test_support.h"
 #include "platform/device/device_name.h"
 #include "platform/device/frame.h"
-#include "platform/device/served_device.h"
 #include "platform/device/winio.h"
 
 namespace qvtouch::platform {
@@ -25,28 +23,6 @@ using driver::MajorFunction;
 using namespace testing;
 
 std::filesystem::path SocketPath() { return DeviceSocketPath("qvtouch"); }
-
-HANDLE Open(const char* name = kDeviceName) {
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// An echo request: the output must come back reversed.
-bool Echo(HANDLE device, std::vector<std::uint8_t> input) {
-  std::vector<std::uint8_t> output(input.size());
-  DWORD returned = 0;
-  if (!DeviceIoControl(device, kEchoCode, input.data(), static_cast<DWORD>(input.size()),
-                       output.data(), static_cast<DWORD>(output.size()), &returned, nullptr)) {
-    return false;
-  }
-  std::reverse(input.begin(), input.end());
-  return returned == input.size() && output == input;
-}
-
-BOOL Hold(HANDLE device) {
-  DWORD returned = 0;
-  return DeviceIoControl(device, kHoldCode, nullptr, 0, nullptr, 0, &returned, nullptr);
-}
 
 // The status of the one reply a raw connection gets before the server drops it.
 std::optional<NtStatus> RefusalOf(std::span<const std::uint8_t> bytes) {
@@ -177,25 +153,6 @@ TEST_F(ControlServer, ClientsThatVanishDisturbNobody) {
   device_.ReleaseHeld();
   EXPECT_TRUE(Echo(device, {6}));
   CloseHandle(device);
-}
-
-TEST_F(ControlServer, ConnectionsBeyondTheLimitAreClosed) {
-  std::vector<UniqueFd> connections;
-  for (std::size_t i = 0; i < kMaxConnections; ++i) connections.push_back(ConnectRaw());
-  const UniqueFd extra = ConnectRaw();
-  EXPECT_TRUE(ReadToEnd(extra.Get()).empty());  // closed without a word
-  connections.clear();
-
-  // Once the others have gone, new clients are served again.
-  bool served = false;
-  for (const auto deadline = std::chrono::steady_clock::now() + kPatience;
-       !served && std::chrono::steady_clock::now() < deadline;) {
-    const HANDLE device = Open();
-    served = device != INVALID_HANDLE_VALUE && Echo(device, {1});
-    if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
-    if (!served) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  EXPECT_TRUE(served);
 }
 
 // The last error of opening the device in a child process that runs as uid and gid.

@@ -130,6 +130,26 @@ TEST_F(HostedDriver, ASecondHostFindsTheDeviceNameTaken) {
   EXPECT_TRUE(Control(IOCTL_TOUCH_GET_MOUSE_MODE, {}, 4).Succeeded) << "the first one serves on";
 }
 
+TEST_F(HostedDriver, DeletedFilesLetNoSecondHostOntoTheLine) {
+  Plug();
+  Start();
+  const std::filesystem::path runtime = root_ / "run/qvtouch";
+  std::filesystem::remove(runtime / "qvtouch.sock");
+  std::filesystem::remove(runtime / "qvtouch.sock.lock");
+  try {
+    DriverHost second;
+    FAIL() << "a second host started";
+  } catch (const HostStartError& error) {
+    EXPECT_NE(std::string(error.what()).find("device name taken"), std::string::npos)
+        << error.what();
+  }
+  controller_->Send(Report(TouchStatus::Press, 0, 0));
+  EXPECT_TRUE(WaitUntil([this] { return RecordedLines(PointerLog()).size() == 2; }))
+      << "the first host reads the line on";
+  host_->Stop();
+  EXPECT_TRUE(std::filesystem::is_empty(runtime)) << "a clean exit leaves nothing behind";
+}
+
 TEST_F(HostedDriver, ADamagedStoreStopsTheStartAndIsLeftAsItIs) {
   const std::filesystem::path hive = root_ / "var/lib/qvtouch/machine.db";
   for (const char* log : {"-wal", "-shm"}) std::filesystem::remove(hive.string() + log);
