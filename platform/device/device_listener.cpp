@@ -1,35 +1,19 @@
 #include "platform/device/device_listener.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <optional>
-#include <vector>
 
 #include "platform/device/device_name.h"
 #include "platform/paths/trusted_folder.h"
+#include "platform/posix/operator_group.h"
 
 namespace qvtouch::platform {
 namespace {
-
-constexpr mode_t kSocketMode = 0660;
-
-// The id of the device group, when the group exists.
-std::optional<gid_t> DeviceGroupId() {
-  group entry{};
-  group* found = nullptr;
-  std::vector<char> buffer(4096);
-  const std::string name(kDeviceGroup);
-  while (::getgrnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
-    buffer.resize(buffer.size() * 2);
-  }
-  if (found == nullptr) return std::nullopt;
-  return found->gr_gid;
-}
 
 // Whether a process accepts connections on the socket file, lock or not.
 bool SomeoneListens(const sockaddr_un& address) {
@@ -57,15 +41,9 @@ ServeResult RemoveStaleSocket(int folder, const std::string& name,
 }
 
 ServeResult SetAccess(int folder, const std::string& name, const std::filesystem::path& path) {
-  if (::fchmodat(folder, name.c_str(), kSocketMode, 0) != 0) {
-    return SystemFailure("cannot set the mode of " + path.string(), errno);
-  }
-  if (const auto group = DeviceGroupId()) {
-    if (::fchownat(folder, name.c_str(), static_cast<uid_t>(-1), *group, AT_SYMLINK_NOFOLLOW) !=
-        0) {
-      return SystemFailure("cannot give " + path.string() + " to group " + std::string(kDeviceGroup),
-                           errno);
-    }
+  if (const int error = ShareWithOperators(folder, name.c_str())) {
+    return SystemFailure(
+        "cannot give " + path.string() + " to group " + std::string(kOperatorGroup), error);
   }
   return {};
 }

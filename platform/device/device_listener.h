@@ -23,8 +23,6 @@
 
 namespace qvtouch::platform {
 
-inline constexpr std::string_view kDeviceGroup = "qvtouch";
-
 class DeviceListener {
  public:
   // Claims the name of a device key and listens on its socket (non-blocking).

@@ -12,8 +12,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/posix/unix_socket.h"
 #include "platform/paths/trusted_folder.h"
+#include "platform/posix/foreign_links.h"
+#include "platform/posix/unix_socket.h"
 
 namespace qvtouch::platform {
 namespace {

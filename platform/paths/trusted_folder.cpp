@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/foreign_links.h"
+
 namespace qvtouch::platform {
 namespace {
 
@@ -60,10 +62,6 @@ TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
 }
 
 }  // namespace
-
-bool TrustedOwner(uid_t owner) {
-  return owner == 0 || owner == ::geteuid();
-}
 
 TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
   std::filesystem::path reached = folder.is_absolute() ? "/" : ".";

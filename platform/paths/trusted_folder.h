@@ -2,17 +2,12 @@
 // put or swapped anything on the way to them.
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 
 #include "platform/posix/unique_fd.h"
 
 namespace qvtouch::platform {
-
-// Whether a file of this owner is one that root or this process's own user made.
-bool TrustedOwner(uid_t owner);
 
 struct TrustedFolder {
   UniqueFd Fd;          // the folder (O_PATH), for the *at() calls; invalid on failure

@@ -30,6 +30,10 @@ std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& lin
 
 }  // namespace
 
+bool TrustedOwner(uid_t owner) {
+  return owner == 0 || owner == ::geteuid();
+}
+
 std::optional<std::filesystem::path> ForeignLink(const std::filesystem::path& path) {
   std::filesystem::path reached =
       path.is_absolute() ? std::filesystem::path("/") : std::filesystem::current_path();
@@ -50,7 +54,7 @@ std::optional<std::filesystem::path> ForeignLink(const std::filesystem::path& pa
       reached = next;
       continue;
     }
-    if ((status.st_uid != 0 && status.st_uid != ::geteuid()) || ++links > kMaxLinks) return next;
+    if (!TrustedOwner(status.st_uid) || ++links > kMaxLinks) return next;
     const auto target = LinkTarget(next);
     if (!target) return next;
     if (target->is_absolute()) reached = "/";

@@ -1,6 +1,8 @@
 #include "platform/posix/operator_group.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +28,17 @@ bool IsOperator(gid_t primary, std::span<const gid_t> supplementary) {
   const auto operators = OperatorGroupId();
   return operators && (primary == *operators ||
                        std::ranges::find(supplementary, *operators) != supplementary.end());
+}
+
+int ShareWithOperators(int folder, const char* name) {
+  constexpr mode_t kOwnerAndGroup = 0660;
+  if (::fchmodat(folder, name, kOwnerAndGroup, 0) != 0) return errno;
+  const auto operators = OperatorGroupId();
+  if (operators &&
+      ::fchownat(folder, name, static_cast<uid_t>(-1), *operators, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno;
+  }
+  return 0;
 }
 
 bool IsOperatorProcess() {

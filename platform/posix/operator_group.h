@@ -21,4 +21,8 @@ bool IsOperator(gid_t primary, std::span<const gid_t> supplementary);
 // Whether this process is one, by its effective and supplementary groups.
 bool IsOperatorProcess();
 
+// Gives the socket `name` in the folder `folder` to the operators: mode 0660 and, when the group
+// exists, the group qvtouch. 0, or the errno of the call that failed.
+int ShareWithOperators(int folder, const char* name);
+
 }  // namespace qvtouch::platform

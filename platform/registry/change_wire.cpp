@@ -1,5 +1,7 @@
 #include "platform/registry/change_wire.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <string>
 
@@ -11,7 +13,6 @@ namespace {
 constexpr std::uint8_t kAbsentIsDone = 1;
 constexpr std::uint8_t kKeyIdGiven = 2;
 constexpr std::uint32_t kNoneRefused = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t kResultSize = 8;
 
 class Writer {
  public:
@@ -108,6 +109,13 @@ std::optional<HiveChange> DecodeChange(Reader& in) {
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> Framed(std::vector<std::uint8_t> message) {
+  std::array<std::uint8_t, kFrameLengthSize> length{};
+  StoreU32(length, 0, static_cast<std::uint32_t>(message.size()));
+  message.insert(message.begin(), length.begin(), length.end());
+  return message;
+}
 
 std::vector<std::uint8_t> EncodeChanges(std::span<const HiveChange> changes) {
   Writer out;

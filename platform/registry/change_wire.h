@@ -1,5 +1,5 @@
 // The registry service's messages. A request is a list of changes, a reply the ChangeResult; each
-// goes over the socket as a 4-byte little-endian length and that many bytes.
+// goes over the socket framed: a 4-byte little-endian length and that many bytes.
 //
 //   request:  u32 count, then per change: u8 action, u8 flags (1: absent is done, 2: key id
 //             given), i64 key id (when given), u32 type, and the key path, the value name and the
@@ -19,6 +19,11 @@ namespace qvtouch::platform {
 
 // Larger than any import a person writes; a larger message is refused unread.
 inline constexpr std::size_t kMaxChangeMessage = 4 * 1024 * 1024;
+inline constexpr std::size_t kFrameLengthSize = 4;
+inline constexpr std::size_t kResultSize = 8;
+
+// The message with its length before it.
+std::vector<std::uint8_t> Framed(std::vector<std::uint8_t> message);
 
 std::vector<std::uint8_t> EncodeChanges(std::span<const HiveChange> changes);
 // nullopt for bytes that are not exactly one well-formed request.

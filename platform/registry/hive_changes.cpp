@@ -5,7 +5,7 @@
 #include "platform/registry/hive_database.h"
 #include "platform/registry/key_path.h"
 #include "platform/registry/key_store.h"
-#include "platform/registry/registry_service.h"
+#include "platform/registry/registry_client.h"
 #include "platform/registry/schema.h"
 #include "platform/registry/store_error.h"
 #include "platform/registry/value_data.h"

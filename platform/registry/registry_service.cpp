@@ -2,11 +2,8 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -14,28 +11,17 @@
 #include <vector>
 
 #include "common/little_endian.h"
-#include "platform/posix/unix_socket.h"
-#include "platform/paths/paths.h"
+#include "platform/paths/trusted_folder.h"
 #include "platform/posix/operator_group.h"
+#include "platform/posix/unix_socket.h"
 #include "platform/registry/change_wire.h"
+#include "platform/registry/registry_client.h"
 #include "platform/registry/store_rights.h"
 
 namespace qvtouch::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr std::size_t kLengthSize = 4;
-constexpr mode_t kSocketMode = 0660;
-// How long a program waits for the service's reply: a transaction takes milliseconds.
-constexpr timeval kReplyPatience{30, 0};
-
-std::vector<std::uint8_t> Framed(const std::vector<std::uint8_t>& message) {
-  std::vector<std::uint8_t> framed(kLengthSize + message.size());
-  StoreU32(framed, 0, static_cast<std::uint32_t>(message.size()));
-  std::copy(message.begin(), message.end(), framed.begin() + kLengthSize);
-  return framed;
-}
 
 // The caller at the other end of a connection; nullopt when the system does not say.
 std::optional<RegistryCaller> PeerOf(int socket) {
@@ -82,26 +68,18 @@ bool Receive(Client& client) {
   if (got == 0) return true;
   if (got < 0) return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
   client.Received.insert(client.Received.end(), chunk.begin(), chunk.begin() + got);
-  if (client.Received.size() < kLengthSize) return false;
+  if (client.Received.size() < kFrameLengthSize) return false;
   const std::size_t length = LoadU32(client.Received, 0);
   if (length > kMaxChangeMessage) return true;  // refused unread
-  if (client.Received.size() < kLengthSize + length) return false;
+  if (client.Received.size() < kFrameLengthSize + length) return false;
   const auto reply =
-      Answer(client.Socket.Get(), std::span(client.Received).subspan(kLengthSize, length));
+      Answer(client.Socket.Get(), std::span(client.Received).subspan(kFrameLengthSize, length));
   // A reply of a few bytes fits into any socket's buffer: this never waits.
   SocketStream(client.Socket.Get()).WriteAll(reply);
   return true;
 }
 
-std::string Failure(const std::string& what) {
-  return what + ": " + std::strerror(errno);
-}
-
 }  // namespace
-
-std::filesystem::path RegistryServiceSocket() {
-  return RuntimeDir() / "registry" / "service.sock";
-}
 
 ChangeResult ChangeForCaller(const RegistryCaller& caller, std::span<const HiveChange> changes) {
   if (caller.User != 0) {
@@ -116,43 +94,38 @@ ChangeResult ChangeForCaller(const RegistryCaller& caller, std::span<const HiveC
 std::unique_ptr<RegistryService> RegistryService::Start(std::string& error) {
   const std::filesystem::path path = RegistryServiceSocket();
   const auto address = SocketAddress(path);
-  if (!address) {
-    error = "socket path too long: " + path.string();
+  TrustedFolder folder = OpenTrustedFolder(path.parent_path());
+  if (!address || !folder.Fd) {
+    error = "cannot serve " + path.string() + ": " +
+            (address ? folder.Problem : std::string("the path is too long"));
     return nullptr;
   }
-  std::error_code created;
-  std::filesystem::create_directories(path.parent_path(), created);
-  if (created) {
-    error = "cannot create " + path.parent_path().string() + ": " + created.message();
-    return nullptr;
-  }
-  // The driver host runs once, so a socket file here was left by one that ended.
-  ::unlink(path.c_str());
+  const std::string name = path.filename().string();
+  ::unlinkat(folder.Fd.Get(), name.c_str(), 0);
   UniqueFd listener = NewStreamSocket(SOCK_NONBLOCK);
-  if (!listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&*address),
-                          sizeof(*address)) != 0) {
-    error = Failure("cannot serve " + path.string());
+  // The path leads through folders that only root or this user can change, to the folder just
+  // examined.
+  int failed = !listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&*address),
+                                   sizeof(*address)) != 0
+                   ? errno
+                   : ShareWithOperators(folder.Fd.Get(), name.c_str());
+  if (failed == 0 && ::listen(listener.Get(), SOMAXCONN) != 0) failed = errno;
+  if (failed != 0) {
+    error = "cannot serve " + path.string() + ": " + std::strerror(failed);
+    ::unlinkat(folder.Fd.Get(), name.c_str(), 0);
     return nullptr;
   }
-  const auto operators = OperatorGroupId();
-  if (::chmod(path.c_str(), kSocketMode) != 0 ||
-      (operators && ::chown(path.c_str(), static_cast<uid_t>(-1), *operators) != 0) ||
-      ::listen(listener.Get(), SOMAXCONN) != 0) {
-    error = Failure("cannot serve " + path.string());
-    ::unlink(path.c_str());
-    return nullptr;
-  }
-  return std::unique_ptr<RegistryService>(new RegistryService(std::move(listener)));
+  return std::unique_ptr<RegistryService>(
+      new RegistryService(std::move(folder.Fd), std::move(listener)));
 }
 
-RegistryService::RegistryService(UniqueFd listener)
-    : listener_(std::move(listener)), thread_([this] { Serve(); }) {}
+RegistryService::RegistryService(UniqueFd folder, UniqueFd listener)
+    : folder_(std::move(folder)), listener_(std::move(listener)), thread_([this] { Serve(); }) {}
 
 RegistryService::~RegistryService() {
   stop_.Raise();
   thread_.join();
-  ::unlink(RegistryServiceSocket().c_str());
-  ::rmdir(RegistryServiceSocket().parent_path().c_str());  // nothing is left behind
+  ::unlinkat(folder_.Get(), RegistryServiceSocket().filename().c_str(), 0);
 }
 
 void RegistryService::Serve() {
@@ -164,9 +137,9 @@ void RegistryService::Serve() {
     const auto now = Clock::now();
     auto wait = std::chrono::milliseconds(-1);
     if (!clients.empty()) {
-      wait = std::max(std::chrono::milliseconds(0),
-                      std::chrono::duration_cast<std::chrono::milliseconds>(
-                          clients.front().Deadline - now));
+      wait = std::max(
+          std::chrono::milliseconds(0),
+          std::chrono::duration_cast<std::chrono::milliseconds>(clients.front().Deadline - now));
     }
     if (::poll(watched.data(), watched.size(), static_cast<int>(wait.count())) < 0 &&
         errno != EINTR) {
@@ -174,7 +147,8 @@ void RegistryService::Serve() {
     }
     auto each = watched.begin() + 2;
     for (auto client = clients.begin(); client != clients.end(); ++each) {
-      const bool done = (each->revents != 0 && Receive(*client)) || Clock::now() >= client->Deadline;
+      const bool done =
+          (each->revents != 0 && Receive(*client)) || Clock::now() >= client->Deadline;
       client = done ? clients.erase(client) : std::next(client);
     }
     if ((watched[1].revents & POLLIN) == 0) continue;
@@ -187,29 +161,6 @@ void RegistryService::Serve() {
     // Deadlines grow in the order of arrival: the first client's is the next to fall due.
     clients.push_back({std::move(socket), Clock::now() + kRequestPatience, {}});
   }
-}
-
-ChangeResult SendToRegistryService(std::span<const HiveChange> changes) {
-  const auto address = SocketAddress(RegistryServiceSocket());
-  UniqueFd socket = NewStreamSocket();
-  if (!address || !socket ||
-      ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0) {
-    return {ERROR_ACCESS_DENIED, std::nullopt};
-  }
-  // A service that answers before reading all (it is busy) has its answer read all the same.
-  SocketStream(socket.Get()).WriteAll(Framed(EncodeChanges(changes)));
-  ::setsockopt(socket.Get(), SOL_SOCKET, SO_RCVTIMEO, &kReplyPatience, sizeof(kReplyPatience));
-  std::array<std::uint8_t, kLengthSize + 8> reply{};
-  ssize_t got = -1;
-  do {
-    got = ::recv(socket.Get(), reply.data(), reply.size(), MSG_WAITALL);
-  } while (got < 0 && errno == EINTR);
-  if (got != static_cast<ssize_t>(reply.size()) ||
-      LoadU32(reply, 0) != reply.size() - kLengthSize) {
-    return {ERROR_REGISTRY_IO_FAILED, std::nullopt};
-  }
-  return DecodeResult(std::span(reply).subspan(kLengthSize))
-      .value_or(ChangeResult{ERROR_REGISTRY_IO_FAILED, std::nullopt});
 }
 
 }  // namespace qvtouch::platform

@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <array>
+#include <iostream>
 #include <memory>
 #include <string>
 
 #include "common/registry_paths.h"
 #include "platform/registry/hive.h"
+#include "platform/registry/registry_client.h"
 #include "platform/registry/registry_service.h"
 #include "tests/platform/registry/registry_test_support.h"
 
@@ -26,8 +28,8 @@ LSTATUS SetDwordAt(const std::string& path, const char* name, DWORD value) {
   HKEY key = nullptr;
   LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key);
   if (status != ERROR_SUCCESS) return status;
-  status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value);
+  status =
+      RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
   return status;
 }
@@ -44,6 +46,47 @@ LSTATUS AddString(const std::string& path, const char* name, const std::string& 
   return status;
 }
 
+// The registry service in a process of its own, as in the driver host. The children that try the
+// rights are forked from the test's single thread: a child forked while a service thread runs could
+// inherit a lock that thread held (the allocator's, under the sanitizers) and wait for it forever.
+class ServiceProcess {
+ public:
+  ServiceProcess() {
+    std::array<int, 2> ready{};
+    std::array<int, 2> stop{};
+    if (pipe(ready.data()) != 0 || pipe(stop.data()) != 0) return;
+    child_ = StartChild([&]() -> int {
+      close(stop[1]);
+      std::string error;
+      const auto service = RegistryService::Start(error);
+      const char started = service ? 1 : 0;
+      if (!service) std::cerr << error << '\n';
+      if (write(ready[1], &started, 1) != 1 || !service) return 1;
+      char ignored = 0;
+      return read(stop[0], &ignored, 1) == 0 ? 0 : 1;  // serves until the test closes its end
+    });
+    close(ready[1]);
+    close(stop[0]);
+    stop_ = stop[1];
+    char started = 0;
+    started_ = read(ready[0], &started, 1) == 1 && started == 1;
+    close(ready[0]);
+  }
+  ~ServiceProcess() {
+    close(stop_);
+    WaitForChild(child_);
+  }
+  ServiceProcess(const ServiceProcess&) = delete;
+  ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+  bool Started() const { return started_; }
+
+ private:
+  pid_t child_ = -1;
+  int stop_ = -1;
+  bool started_ = false;
+};
+
 class OperatorRights : public RegistryTest {
  protected:
   void SetUp() override {
@@ -57,35 +100,34 @@ class OperatorRights : public RegistryTest {
     key = CreateKey(HKEY_LOCAL_MACHINE, kPorts);
     SetString(key, "COM1", "/dev/ttyS0");
     RegCloseKey(key);
-    std::string error;
-    service_ = RegistryService::Start(error);
-    ASSERT_TRUE(service_) << error;
+    service_ = std::make_unique<ServiceProcess>();
+    ASSERT_TRUE(service_->Started()) << "the registry service did not start";
   }
 
   std::optional<Identity> operator_;
-  std::unique_ptr<RegistryService> service_;
+  std::unique_ptr<ServiceProcess> service_;
 };
 
 TEST_F(OperatorRights, AnOperatorStoresTheDriversSettingsAndNothingElse) {
   const auto results = ResultsAs(*operator_, [] {
     const DWORD value = 1;
     return std::vector<LSTATUS>{
-        SetDwordAt(kParameters, "XL", 3800),                 // a calibration
-        SetDwordAt(kParameters, "BeepTime1", 100),           // the applet's settings
-        AddString(kParameters, "Note", "text"),              // no text at all
-        AddString(kPorts, "COM1", "/dev/pts/5"),             // a terminal as the touch screen
+        SetDwordAt(kParameters, "XL", 3800),        // a calibration
+        SetDwordAt(kParameters, "BeepTime1", 100),  // the applet's settings
+        AddString(kParameters, "Note", "text"),     // no text at all
+        AddString(kPorts, "COM1", "/dev/pts/5"),    // a terminal as the touch screen
         AddString(kHostSettings, "PointerSink", "recorder:/etc/passwd"),
-        AddString(kRunOnce, "evil", R"("/tmp/evil")"),       // a command for root's logon
+        AddString(kRunOnce, "evil", R"("/tmp/evil")"),  // a command for root's logon
         AddString(R"(Software\New)", "A", "b"),
         RegSetValueExA(HKEY_LOCAL_MACHINE, "Top", 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&value), sizeof value),
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPorts),
     };
   });
-  EXPECT_EQ(results, (std::vector<LSTATUS>{ERROR_SUCCESS, ERROR_SUCCESS, ERROR_ACCESS_DENIED,
-                                           ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
-                                           ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
-                                           ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}));
+  EXPECT_EQ(results,
+            (std::vector<LSTATUS>{ERROR_SUCCESS, ERROR_SUCCESS, ERROR_ACCESS_DENIED,
+                                  ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
+                                  ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}));
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, kParameters.c_str());
   EXPECT_EQ(QueryDword(key, "XL"), 3800u);
   EXPECT_EQ(QueryDword(key, "BeepTime1"), 100u);
@@ -93,8 +135,8 @@ TEST_F(OperatorRights, AnOperatorStoresTheDriversSettingsAndNothingElse) {
   HKEY ports = CreateKey(HKEY_LOCAL_MACHINE, kPorts);
   std::array<char, 64> text{};
   DWORD size = text.size();
-  EXPECT_EQ(RegQueryValueExA(ports, "COM1", nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(text.data()), &size),
+  EXPECT_EQ(RegQueryValueExA(ports, "COM1", nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                             &size),
             ERROR_SUCCESS);
   EXPECT_STREQ(text.data(), "/dev/ttyS0");
   RegCloseKey(ports);
