@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "common/status.h"
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 

@@ -24,7 +24,7 @@
 
 #include <cstdint>
 
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 using LSTATUS = LONG;
 using REGSAM = DWORD;

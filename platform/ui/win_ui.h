@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 class QIcon;
 class QWidget;

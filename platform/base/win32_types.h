@@ -1,5 +1,5 @@
 // The platform's basic types and the error codes of its file and device calls, as the programs
-// spell them. Other stand-ins that need the same names include this header.
+// spell them: shared by the registry, the control device and the user interface.
 #pragma once
 
 #include <cstdint>
