@@ -86,6 +86,9 @@ extern "C" __attribute__((visibility("default"))) LONG CPlApplet(HWND hwndCPl, U
       auto* info = reinterpret_cast<NEWCPLINFO*>(lParam2);
       return info == nullptr ? 1 : panel->OnNewInquire(item, info);
     }
+    case CPL_STARTWPARMSA:
+    case CPL_STARTWPARMSW:
+      return 0;  // no parameters are handled: the host opens the item with CPL_DBLCLK
     default:
       return 1;
   }

@@ -8,7 +8,9 @@
 //   CPL_STOP       item, lData        once per item before unloading
 //   CPL_EXIT                          last, before the library is unloaded
 //
-// CPL_INQUIRE (CPLINFO, resource numbers) and CPL_SELECT exist for hosts that use them.
+// CPL_INQUIRE (CPLINFO, resource numbers) and CPL_SELECT exist for hosts that use them. A host
+// started for one applet ("control.exe QVTcpl.cpl") sends CPL_STARTWPARMS with the command line's
+// extra parameters first, and CPL_DBLCLK only when that is answered with 0 (not handled).
 #pragma once
 
 #include "platform/ui/win_ui.h"
@@ -21,6 +23,8 @@ inline constexpr UINT CPL_DBLCLK = 5;
 inline constexpr UINT CPL_STOP = 6;
 inline constexpr UINT CPL_EXIT = 7;
 inline constexpr UINT CPL_NEWINQUIRE = 8;
+inline constexpr UINT CPL_STARTWPARMSA = 9;
+inline constexpr UINT CPL_STARTWPARMSW = 10;
 
 struct CPLINFO {
   int idIcon;
