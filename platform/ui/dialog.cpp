@@ -7,7 +7,6 @@
 #include <iostream>
 
 #include "platform/ui/control_factory.h"
-#include "platform/ui/data_exchange.h"
 #include "platform/ui/dialog_fit.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/dialog_window.h"
@@ -62,12 +61,6 @@ void CDialog::EndDialog(int result) {
   if (auto* window = qobject_cast<QDialog*>(m_hWnd.data())) window->done(result);
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-  CDataExchange exchange(this, saveAndValidate);
-  DoDataExchange(&exchange);
-  return TRUE;
-}
-
 CWnd* CDialog::GetDlgItem(int id) const {
   const auto found = controls_.find(id);
   return found == controls_.end() ? nullptr : found->second.get();
@@ -93,24 +86,6 @@ int CDialog::GetCheckedRadioButton(int first, int last) const {
   return 0;
 }
 
-BOOL CDialog::OnInitDialog() {
-  UpdateData(FALSE);
-  return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
-
-void CDialog::OnOK() {
-  UpdateData(TRUE);
-  EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-  EndDialog(IDCANCEL);
-}
-
-void CDialog::OnHScroll(int /*id*/) {}
-
 std::vector<QWidget*> CDialog::CreateControls(QWidget* window, const QFont& font) {
   controls_.clear();
   std::vector<QWidget*> created;
@@ -135,18 +110,6 @@ void CDialog::Connect(QWidget* control, int id) {
   } else if (auto* slider = qobject_cast<QSlider*>(control)) {
     QObject::connect(slider, &QAbstractSlider::actionTriggered, [this, id] { OnHScroll(id); });
   }
-}
-
-void CDialog::Notify(UINT code, int id) {
-  for (const Command& command : commands_) {
-    if (command.Code == code && command.Id == id) {
-      command.Handler();
-      return;
-    }
-  }
-  if (code != BN_CLICKED) return;
-  if (id == IDOK) OnOK();
-  if (id == IDCANCEL) OnCancel();
 }
 
 }  // namespace qvtouch::ui

@@ -17,7 +17,7 @@ namespace qvtouch::ui {
 enum class ControlKind {
   Text,         // static text, left-aligned, wrapped at word boundaries
   CentredText,  // static text, centred
-  Picture,      // static showing a bitmap at its own size; the text is its resource path
+  Picture,      // static showing a bitmap at its own size; the text names it: "#4007"
   HiddenFrame,  // a frame that is never shown: a place holder that code measures
   PushButton,
   DefaultPushButton,  // the button that Enter presses
