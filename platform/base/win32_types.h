@@ -2,6 +2,10 @@
 // spell them: shared by the registry, the control device and the user interface.
 #pragma once
 
+#ifdef _WIN32
+// The platform's own definitions.
+#include <windows.h>
+#else
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -36,3 +40,4 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_DELETE_PENDING = 303;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+#endif  // _WIN32

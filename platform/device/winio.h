@@ -9,6 +9,10 @@
 // calling thread's last error (ERROR_SUCCESS when it succeeds).
 #pragma once
 
+#ifdef _WIN32
+// On the platform itself: its own file and device calls (kernel32).
+#include <windows.h>
+#else
 #include <cstdint>
 
 #include "common/status.h"
@@ -59,3 +63,4 @@ void SetLastError(DWORD dwErrCode);
 // STATUS_ACCESS_DENIED ERROR_ACCESS_DENIED, STATUS_DELETE_PENDING ERROR_DELETE_PENDING, any other
 // ERROR_GEN_FAILURE. Success-class statuses give ERROR_SUCCESS.
 DWORD RtlNtStatusToDosError(qvtouch::NtStatus status);
+#endif  // _WIN32
