@@ -30,3 +30,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev 
 # What the tests need besides: an X server with XTest and RandR, its command-line tools, fonts for
 # the windows they show, and xdotool to answer the installed programs' windows.
 TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core xdotool)
+
+# What the Windows programs need: mingw-w64's cross compilers and resource compiler, and Wine to
+# test them; 32-bit Wine comes from the i386 architecture, which ensure_i386 adds.
+WINDOWS_PROGRAM_PACKAGES=(mingw-w64 wine wine64 wine32:i386)
+ensure_i386() {
+  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+}
