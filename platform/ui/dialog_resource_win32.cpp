@@ -48,6 +48,43 @@ class ResourceWriter {
   std::vector<WORD> words_;
 };
 
+// The window class and style a control of that kind gets (without WS_GROUP).
+struct ControlClass {
+  WORD Atom;            // the predefined class, or 0 for a class named by Name
+  const wchar_t* Name;  // the class's name when Atom is 0
+  DWORD Style;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+  constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+  switch (kind) {
+    case ControlKind::Text:
+      return {kStatic, nullptr, kShown | SS_LEFT};
+    case ControlKind::CentredText:
+      return {kStatic, nullptr, kShown | SS_CENTER};
+    case ControlKind::Picture:
+      return {kStatic, nullptr, kShown | SS_BITMAP};
+    case ControlKind::HiddenFrame:
+      return {kStatic, nullptr, WS_CHILD | SS_BLACKFRAME};
+    case ControlKind::PushButton:
+      return {kButton, nullptr, kShown | WS_TABSTOP | BS_PUSHBUTTON};
+    case ControlKind::DefaultPushButton:
+      return {kButton, nullptr, kShown | WS_TABSTOP | BS_DEFPUSHBUTTON};
+    case ControlKind::GroupBox:
+      return {kButton, nullptr, kShown | BS_GROUPBOX};
+    case ControlKind::AutoRadioButton:
+      return {kButton, nullptr, kShown | WS_TABSTOP | BS_AUTORADIOBUTTON};
+    case ControlKind::DropDownList:
+      return {kComboBox, nullptr, kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST};
+    case ControlKind::DropDownCombo:
+      return {kComboBox, nullptr,
+              kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL};
+    case ControlKind::Slider:
+      return {0, TRACKBAR_CLASSW, kShown | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_BOTH};
+  }
+  return {kStatic, nullptr, kShown};
+}
+
 bool IsRadioButton(ControlKind kind) {
   return kind == ControlKind::AutoRadioButton;
 }
@@ -87,36 +124,6 @@ void RegisterControlClasses() {
   InitCommonControlsEx(&classes);
 }
 
-ControlClass ClassOf(ControlKind kind) {
-  constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
-  switch (kind) {
-    case ControlKind::Text:
-      return {kStatic, nullptr, kShown | SS_LEFT};
-    case ControlKind::CentredText:
-      return {kStatic, nullptr, kShown | SS_CENTER};
-    case ControlKind::Picture:
-      return {kStatic, nullptr, kShown | SS_BITMAP};
-    case ControlKind::HiddenFrame:
-      return {kStatic, nullptr, WS_CHILD | SS_BLACKFRAME};
-    case ControlKind::PushButton:
-      return {kButton, nullptr, kShown | WS_TABSTOP | BS_PUSHBUTTON};
-    case ControlKind::DefaultPushButton:
-      return {kButton, nullptr, kShown | WS_TABSTOP | BS_DEFPUSHBUTTON};
-    case ControlKind::GroupBox:
-      return {kButton, nullptr, kShown | BS_GROUPBOX};
-    case ControlKind::AutoRadioButton:
-      return {kButton, nullptr, kShown | WS_TABSTOP | BS_AUTORADIOBUTTON};
-    case ControlKind::DropDownList:
-      return {kComboBox, nullptr, kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST};
-    case ControlKind::DropDownCombo:
-      return {kComboBox, nullptr,
-              kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL};
-    case ControlKind::Slider:
-      return {0, TRACKBAR_CLASSW, kShown | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_BOTH};
-  }
-  return {kStatic, nullptr, kShown};
-}
-
 std::vector<WORD> BuildDialogResource(const DialogTemplate& dialogTemplate, DialogFrame frame) {
   const DWORD style = frame == DialogFrame::Popup
                           ? WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
@@ -132,8 +139,9 @@ std::vector<WORD> BuildDialogResource(const DialogTemplate& dialogTemplate, Dial
   writer.Word(0);  // no menu
   writer.Word(0);  // the dialog class
   writer.Text(dialogTemplate.Title);
-  writer.Word(static_cast<WORD>(dialogTemplate.Font.PointSize));
-  writer.Text(dialogTemplate.Font.Face);
+  const DialogFont& font = frame == DialogFrame::Popup ? dialogTemplate.Font : kPropertySheetFont;
+  writer.Word(static_cast<WORD>(font.PointSize));
+  writer.Text(font.Face);
 
   // Every control but an automatic radio button starts a group, as a resource script's statics
   // and buttons do; a run of radio buttons forms one group, so that choosing one clears the rest.

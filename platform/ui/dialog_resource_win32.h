@@ -1,6 +1,6 @@
 // A dialog template as the platform's dialog manager takes it: the in-memory DLGTEMPLATE that a
-// resource compiler would have written for the template's description, with the controls' window
-// classes and styles of their kinds.
+// resource compiler would have written for the template's description, each control with the
+// window class and styles of its kind.
 #pragma once
 
 #include <vector>
@@ -12,7 +12,8 @@ namespace qvtouch::ui {
 
 enum class DialogFrame {
   Popup,         // a dialog: caption bar, system menu and modal frame
-  PropertyPage,  // a page of a property sheet: a child window whose caption names its tab
+  PropertyPage,  // a page of a property sheet: a child window whose caption names its tab, laid
+                 // out in the sheet's font (kPropertySheetFont), as every page of a sheet is
 };
 
 // The template, WORD-aligned as DialogBoxIndirectParamA and PROPSHEETPAGEA expect it. A picture
@@ -23,13 +24,5 @@ std::vector<WORD> BuildDialogResource(const DialogTemplate& dialogTemplate, Dial
 // (comctl32's trackbar and tabs). Before a dialog or sheet is created from a template; more calls
 // do no harm.
 void RegisterControlClasses();
-
-// The window class and style a control of that kind gets (without WS_GROUP).
-struct ControlClass {
-  WORD Atom;            // the predefined class, or 0 for a class named by Name
-  const wchar_t* Name;  // the class's name when Atom is 0
-  DWORD Style;
-};
-ControlClass ClassOf(ControlKind kind);
 
 }  // namespace qvtouch::ui

@@ -53,6 +53,10 @@ struct DialogSize {
   int Height = 0;
 };
 
+// The font in which a property sheet lays out its pages, whatever font their templates name: the
+// platform's default dialog font.
+inline constexpr DialogFont kPropertySheetFont{"MS Shell Dlg", 8};
+
 struct DialogTemplate {
   int Id = 0;
   std::string_view Title;  // a dialog's caption, a property page's tab caption
