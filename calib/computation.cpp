@@ -3,7 +3,7 @@
 #include "calib/assisted_method.h"
 #include "calib/four_corner_method.h"
 #include "calib/monitor_shares.h"
-#include "driver/mapping.h"
+#include "common/orientation.h"
 
 namespace qvtouch::calib {
 
@@ -22,7 +22,7 @@ PassResult ComputeCalibration(CalibrationMethod method, const PassPoints& points
   block.Svp = shares.Svp;
   block.Svs = shares.Svs;
   // The driver's rule, except that a zero span leaves the field at its 0.
-  block.Orientation = driver::OrientationOf(block.XL, block.YL, 0);
+  block.Orientation = OrientationOf(block.XL, block.YL, 0);
   return Calibration::Checked(block, linearity);
 }
 

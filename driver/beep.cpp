@@ -16,13 +16,15 @@ void TouchDriver::TouchBeep(TouchStatus status) {
 }
 
 void TouchDriver::StartBeep(std::uint32_t frequency, std::uint32_t milliseconds) {
-  // The switch-off is re-armed before the tone starts, so that a switch-off already under way
-  // for an earlier tone cannot silence this one. A new tone replaces a sounding one and ends
-  // `milliseconds` after this start.
+  // The earlier tone's switch-off is cancelled before the tone starts, so that one already under
+  // way cannot silence this tone; this tone's switch-off is armed only once it sounds, so that it
+  // cannot fall due first, however long this thread is held up in between. A new tone replaces a
+  // sounding one and ends `milliseconds` after this start.
   const std::int32_t dueTime =
       WrapMul(static_cast<std::int32_t>(milliseconds), -static_cast<std::int32_t>(kUnitsPerMillisecond));
-  context_.BeepTimer->Set(dueTime);
+  context_.BeepTimer->Cancel();
   kernel_.MakeBeep(frequency);
+  context_.BeepTimer->Set(dueTime);
 }
 
 void TouchDriver::BeepDpc() { kernel_.MakeBeep(0); }

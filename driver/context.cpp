@@ -1,12 +1,18 @@
 // The settings load: the eighteen registry values with their defaults, checks and derivations.
 #include <mutex>
 
+#include "common/orientation.h"
 #include "driver/driver.h"
 #include "driver/mapping.h"
 
 namespace qvtouch::driver {
 
 NtStatus TouchDriver::LoadSettings() {
+  // Without memory for the key path nothing is loaded and no field changes.
+  PagedText keyPath;
+  if (!keyPath.Assign(kernel_, {context_.RegistryPath.View(), kParametersSubkey})) {
+    return STATUS_UNSUCCESSFUL;
+  }
   std::array<std::uint32_t, kSettings.size()> values{};
   std::array<RegistryDwordQuery, kSettings.size()> query{};
   for (std::size_t i = 0; i < kSettings.size(); ++i) {
@@ -15,8 +21,7 @@ NtStatus TouchDriver::LoadSettings() {
   }
   // The query runs outside the lock: it may wait on the store. A failing query still leaves every
   // value it did not deliver at its default.
-  const NtStatus status =
-      kernel_.QueryRegistryValues(context_.RegistryPath + std::string(kParametersSubkey), query);
+  const NtStatus status = kernel_.QueryRegistryValues(keyPath.View(), query);
 
   const auto value = [&values](Setting setting) { return values[static_cast<std::size_t>(setting)]; };
   const auto signedValue = [&value](Setting setting) { return static_cast<std::int32_t>(value(setting)); };
@@ -27,7 +32,7 @@ NtStatus TouchDriver::LoadSettings() {
   };
 
   // Publish the whole set at once, so that no report is handled with half-loaded settings.
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(*lock_);
   DriverContext& c = context_;
   c.Port = value(Setting::Port);
   c.BeepFreq1 = CheckedBeepFrequency(value(Setting::BeepFreq1));

@@ -5,13 +5,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "common/mouse_input.h"
 #include "common/records.h"
 #include "common/setting_values.h"
 #include "driver/kernel.h"
+#include "driver/paged_text.h"
 
 namespace qvtouch::driver {
 
@@ -52,7 +52,7 @@ struct DriverContext {
   std::unique_ptr<KernelEvent> PacketCaptured;
 
   std::uint32_t Port = 0;
-  std::string RegistryPath;
+  PagedText RegistryPath;
   std::uint8_t StopReads = kReadsRunning;
 
   std::unique_ptr<KernelTimer> BeepTimer;

@@ -61,28 +61,28 @@ NtStatus TouchDriver::DeviceControl(IoRequest& request) {
 
   switch (request.IoControlCode) {
     case IOCTL_TOUCH_GET_BUTTON_MODE: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{static_cast<std::uint32_t>(c.ButtonMode)});
     }
     case IOCTL_TOUCH_GET_CAPTURE: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{static_cast<std::uint32_t>(c.CaptureState),
                                        static_cast<std::uint32_t>(c.CaptureRawX),
                                        static_cast<std::uint32_t>(c.CaptureRawY)});
     }
     case IOCTL_TOUCH_ARM_CAPTURE: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.CaptureState = CaptureArmed;
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_GET_POINTER: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{std::uint32_t{mouseInput_.ButtonFlags},
                                        static_cast<std::uint32_t>(mouseInput_.LastX),
                                        static_cast<std::uint32_t>(mouseInput_.LastY)});
     }
     case IOCTL_TOUCH_GET_MOUSE_MODE: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{c.MouseMode});
     }
     case IOCTL_TOUCH_SET_CALIBRATION: {
@@ -91,17 +91,17 @@ NtStatus TouchDriver::DeviceControl(IoRequest& request) {
           CalibrationBlock::Decode(input.first<CalibrationBlock::kSize>());
       // A zero span would be a divisor of the mapping: such a block is refused whole.
       if (block.XL == 0 || block.YL == 0) return STATUS_INVALID_PARAMETER;
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.Calibration = block;
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_ENABLE_POINTER: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       ++c.PointerEnable;
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_DISABLE_POINTER: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       if (c.PointerEnable != 0) --c.PointerEnable;
       return STATUS_SUCCESS;
     }
@@ -110,14 +110,14 @@ NtStatus TouchDriver::DeviceControl(IoRequest& request) {
       return STATUS_SUCCESS;
     case IOCTL_TOUCH_SET_BUTTON_MODE: {
       if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.ButtonMode = CheckedButtonMode(LoadU32(input, 0));
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_SET_BEEP: {
       if (shortInput(BeepRecord::kSize)) return STATUS_BUFFER_TOO_SMALL;
       const BeepRecord beep = BeepRecord::Decode(input.first<BeepRecord::kSize>());
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.BeepMode = beep.BeepMode;
       c.BeepFreq1 = CheckedBeepFrequency(beep.BeepFreq1);
       c.BeepTime = CheckedBeepTime(beep.BeepTime, kShortestBeepTime);
@@ -126,18 +126,18 @@ NtStatus TouchDriver::DeviceControl(IoRequest& request) {
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_GET_BEEP: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request,
                    std::array{c.BeepMode, c.BeepFreq1, c.BeepTime, c.BeepFreq2, c.BeepTime2});
     }
     case IOCTL_TOUCH_SET_MOUSE_MODE: {
       if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.MouseMode = LoadU32(input, 0);
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_BEEP: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       StartBeep(c.BeepFreq1, c.BeepTime);
       return STATUS_SUCCESS;
     }
@@ -147,22 +147,22 @@ NtStatus TouchDriver::DeviceControl(IoRequest& request) {
       return PassThrough(request);
     case IOCTL_TOUCH_SET_SCREEN_POST: {
       if (shortInput(4)) return STATUS_BUFFER_TOO_SMALL;
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.ScreenPost = LoadS32(input, 0);
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_GET_SCREEN_POST: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{static_cast<std::uint32_t>(c.ScreenPost)}, true);
     }
     case IOCTL_TOUCH_SET_RBN_DELAY: {
       if (shortInput(1)) return STATUS_BUFFER_TOO_SMALL;
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       c.RBNDelay = input[0];
       return STATUS_SUCCESS;
     }
     case IOCTL_TOUCH_GET_RBN_DELAY: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       return Reply(request, std::array{std::uint32_t{c.RBNDelay}}, true);
     }
     case IOCTL_TOUCH_UNIMPLEMENTED_910:
@@ -182,9 +182,19 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   if (LoadU32(request.Input, kCommandSendCountOffset) > CommandRecord::kMaxCommandBytes) {
     return STATUS_INVALID_PARAMETER;
   }
+  if (request.Output.empty()) {
+    // A command that expects no reply waits for nothing: it needs the line, not the waiting slot,
+    // and it is written from the caller's own record, so a request that holds the slot keeps its
+    // command.
+    {
+      std::lock_guard guard(*lock_);
+      if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;  // the port is not open yet
+    }
+    return SendToController(request.Input);
+  }
   {
-    std::lock_guard guard(lock_);
-    if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;  // the port is not open yet
+    std::lock_guard guard(*lock_);
+    if (!extension_.SerialDevice) return STATUS_DEVICE_NOT_READY;
     if (c.PendingRequest != nullptr) return STATUS_DEVICE_BUSY;
     c.PassThroughCount = 0;
     c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
@@ -195,10 +205,10 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
     // the write is still returning must not have its reply taken for a report.
     c.PendingRequest = &request;
     c.PassThroughDone->Clear();
-    if (c.PassThroughWanted != 0) WriteFlag(c.PassThroughActive, 1);
+    WriteFlag(c.PassThroughActive, 1);
   }
 
-  const NtStatus writeStatus = SendToController();
+  const NtStatus writeStatus = SendToController(c.PassThroughCommand);
   const auto emptySlot = [&c] {
     c.PendingRequest = nullptr;
     WriteFlag(c.PassThroughActive, 0);
@@ -207,8 +217,8 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   };
   std::int64_t timeout = 0;
   {
-    std::lock_guard guard(lock_);
-    if (!NT_SUCCESS(writeStatus) || c.PassThroughWanted == 0) {
+    std::lock_guard guard(*lock_);
+    if (!NT_SUCCESS(writeStatus)) {
       emptySlot();
       return writeStatus;
     }
@@ -221,7 +231,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
 
   c.PassThroughDone->Wait(timeout);
 
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(*lock_);
   const std::uint32_t received = c.PassThroughCount;
   const bool complete = received == c.PassThroughWanted;
   const bool unloading = c.StopReads != kReadsRunning;
@@ -236,7 +246,7 @@ NtStatus TouchDriver::CaptureReport(IoRequest& request) {
   DriverContext& c = context_;
   if (request.Output.size() < kReportSize) return STATUS_BUFFER_TOO_SMALL;
   {
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     if (c.PendingRequest != nullptr) return STATUS_DEVICE_BUSY;
     if (c.StopReads != kReadsRunning) return STATUS_CANCELLED;
     c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
@@ -247,7 +257,7 @@ NtStatus TouchDriver::CaptureReport(IoRequest& request) {
 
   c.PacketCaptured->Wait(ByteTimeout(request.Output.size()));
 
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(*lock_);
   const bool served = c.PendingRequest != &request;  // the read completion empties the slot
   if (!served) c.PendingRequest = nullptr;
   c.PassThroughWanted = 0;
@@ -272,7 +282,7 @@ NtStatus TouchDriver::InternalDeviceControl(IoRequest& request) {
       return STATUS_SUCCESS;
     }
     case IOCTL_INTERNAL_MOUSE_CONNECT: {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       if (c.ClassConnect.ClassService != nullptr) return STATUS_SHARING_VIOLATION;
       if (request.Input.size() < sizeof(CONNECT_DATA)) return STATUS_INVALID_PARAMETER;
       std::memcpy(&c.ClassConnect, request.Input.data(), sizeof(CONNECT_DATA));

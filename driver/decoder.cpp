@@ -31,7 +31,7 @@ void TouchDriver::ReadComplete(NtStatus status, std::uint32_t information) {
   bool passThrough = false;
   bool stopped = false;
   {
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     passThrough = c.PassThroughActive != 0;
     if (passThrough) HandlePassThroughByte(status);
     // The stop request ends the chain in pass-through mode too: a read cancelled by unload must
@@ -98,7 +98,7 @@ inline void TouchDriver::FeedByte(std::uint8_t byte) {
 
 // Out of line: it runs once per report, and keeping it apart keeps the per-byte path lean.
 [[gnu::noinline]] void TouchDriver::DispatchReport() {
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(*lock_);
   DriverContext& c = context_;
   const auto status = static_cast<TouchStatus>(report_[kReportStatusOffset]);
   const std::uint16_t rawX = LoadU16(report_, kReportRawXOffset);

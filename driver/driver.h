@@ -17,19 +17,26 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/mouse_input.h"
 #include "common/touch_report.h"
 #include "driver/context.h"
 #include "driver/kernel.h"
-#include "driver/spin_lock.h"
 
 namespace qvtouch::driver {
 
 inline constexpr std::string_view kPointerPortDeviceName = "\\Device\\PointerPort0";
 inline constexpr std::string_view kControlLinkName = "\\??\\qvtouch";
 inline constexpr std::string_view kDeviceMapKey = "PointerPort";
+
+// The device name of the COM port that the setting `Port` names: COM1 to COM9 ("\??\COM1"). Other
+// numbers name no COM port, and the driver never opens one for them.
+inline constexpr std::string_view kComPortNameTemplate = "\\??\\COM1";
+using ComPortNameText = std::array<char, kComPortNameTemplate.size()>;
+std::optional<ComPortNameText> ComPortName(std::uint32_t port);
 
 class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
  public:
@@ -54,7 +61,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   // The state record, for inspection by tests and support tools; take ContextLock() while the
   // driver runs.
   const DriverContext& Context() const { return context_; }
-  SpinLock& ContextLock() { return lock_; }
+  KernelSpinLock& ContextLock() { return *lock_; }
 
  private:
   // Decoder (decoder.cpp).
@@ -77,7 +84,8 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   NtStatus StartSerialWorker();
   void SerialWorker();
   NtStatus IssueRead() { return extension_.SerialDevice->Read({&context_.ReadByte, 1}); }
-  NtStatus SendToController();
+  // Writes the command bytes of a command record (its count already checked) to the controller.
+  NtStatus SendToController(std::span<const std::uint8_t> commandRecord);
 
   // Control interface (control.cpp).
   NtStatus DispatchRequest(IoRequest& request);
@@ -87,7 +95,7 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   NtStatus InternalDeviceControl(IoRequest& request);
 
   Kernel& kernel_;
-  SpinLock lock_;
+  std::unique_ptr<KernelSpinLock> lock_;  // made by DriverEntry
   DriverContext context_;
   DeviceExtension extension_;
 

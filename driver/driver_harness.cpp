@@ -8,12 +8,17 @@
 namespace qvtouch::driver {
 
 DriverHarness::DriverHarness(const Settings& settings, bool connectClass) {
-  const std::string parameters = std::string(kServiceKeyPath) + std::string(kParametersSubkey);
-  for (const auto& [name, value] : settings) Kernel.SetValue(parameters, name, value);
+  for (const auto& [name, value] : settings) StoreSetting(name, value);
   Kernel.AnyPortOpens = true;
   Driver.DriverEntry(kServiceKeyPath);
   StartTime = Kernel.Now();
   if (connectClass) ConnectClass();
+}
+
+void DriverHarness::StoreSetting(const std::string& name, std::uint32_t value) {
+  static const std::string parameters =
+      std::string(kServiceKeyPath) + std::string(kParametersSubkey);
+  Kernel.SetValue(parameters, name, value);
 }
 
 NtStatus DriverHarness::ConnectClass(std::uint32_t inputLength) {

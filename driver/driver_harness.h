@@ -23,6 +23,9 @@ class DriverHarness {
 
   explicit DriverHarness(const Settings& settings = {}, bool connectClass = true);
 
+  // Stores a setting for the driver's next settings load.
+  void StoreSetting(const std::string& name, std::uint32_t value);
+
   // Connects the class driver: records then flow to Sent, or to OnSend when it is set.
   NtStatus ConnectClass(std::uint32_t inputLength = sizeof(CONNECT_DATA));
   std::vector<MOUSE_INPUT_DATA> Sent;

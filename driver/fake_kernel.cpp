@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+
+#include "driver/spin_lock.h"
 
 namespace qvtouch::driver {
 namespace {
@@ -50,7 +53,14 @@ class FakeKernel::FakeTimer final : public KernelTimer {
   bool Set(std::int64_t dueTime) override {
     const bool wasSet = due_.has_value();
     due_ = kernel_.now_ - dueTime;
-    kernel_.lastTimerDuration_ = -dueTime;
+    if (const std::uint32_t tone = std::exchange(kernel_.toneAwaitingTimer_, 0);
+        tone != 0 && kernel_.OnToneStarted) {
+      kernel_.OnToneStarted(tone, -dueTime / kUnitsPerMillisecond);
+    }
+    if (kernel_.OnTimerSet) {
+      const auto hook = kernel_.OnTimerSet;  // the hook may replace itself
+      hook();
+    }
     return wasSet;
   }
   bool Cancel() override {
@@ -120,9 +130,21 @@ void FakeSerialPort::Complete(NtStatus status, std::optional<std::uint8_t> byte)
 FakeKernel::FakeKernel() = default;
 FakeKernel::~FakeKernel() = default;
 
+bool FakeKernel::CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+  // Setting names and key paths are ASCII. A plain loop: the fuzzers compare paths for every input.
+  const auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; };
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (lower(a[i]) != lower(b[i])) return lower(a[i]) < lower(b[i]);
+  }
+  return a.size() < b.size();
+}
+
 void FakeKernel::SetValue(const std::string& keyPath, const std::string& name,
                           std::uint32_t value) {
-  store_[Lower(keyPath)][Lower(name)] = value;
+  auto key = store_.find(keyPath);
+  if (key == store_.end()) key = store_.emplace(keyPath, Values{}).first;
+  key->second.insert_or_assign(name, value);
 }
 
 void FakeKernel::Advance(std::int64_t units) {
@@ -172,10 +194,10 @@ NtStatus FakeKernel::Control(const std::string& linkName, std::uint32_t code,
 
 NtStatus FakeKernel::QueryRegistryValues(std::string_view keyPath,
                                          std::span<const RegistryDwordQuery> entries) {
-  const auto key = store_.find(Lower(keyPath));
+  const auto key = store_.find(keyPath);
   if (key != store_.end()) {
     for (const RegistryDwordQuery& entry : entries) {
-      const auto value = key->second.find(Lower(entry.Name));
+      const auto value = key->second.find(entry.Name);
       if (value != key->second.end()) *entry.Destination = value->second;
     }
   }
@@ -188,12 +210,23 @@ NtStatus FakeKernel::WriteDeviceMapValue(std::string_view key, std::string_view 
   return STATUS_SUCCESS;
 }
 
+void* FakeKernel::AllocatePaged(std::size_t bytes) {
+  return PagedMemoryExhausted ? nullptr : ::operator new(bytes);
+}
+
+void FakeKernel::FreePaged(void* block) { ::operator delete(block); }
+
+std::unique_ptr<KernelSpinLock> FakeKernel::CreateSpinLock() {
+  return ObjectMemoryExhausted ? nullptr : std::make_unique<SpinLock>();
+}
+
 std::unique_ptr<KernelEvent> FakeKernel::CreateNotificationEvent() {
-  return std::make_unique<FakeEvent>(*this);
+  return ObjectMemoryExhausted ? nullptr : std::make_unique<FakeEvent>(*this);
 }
 
 std::unique_ptr<KernelTimer> FakeKernel::CreateTimer(std::function<void()> deferredRoutine) {
-  return std::make_unique<FakeTimer>(*this, std::move(deferredRoutine));
+  return ObjectMemoryExhausted ? nullptr
+                               : std::make_unique<FakeTimer>(*this, std::move(deferredRoutine));
 }
 
 std::unique_ptr<SystemThread> FakeKernel::CreateSystemThread(std::function<void()> routine,
@@ -242,9 +275,7 @@ void FakeKernel::PortClosed(FakeSerialPort* port) {
 
 void FakeKernel::MakeBeep(std::uint32_t frequency) {
   Tones.push_back({now_, frequency});
-  if (frequency != 0 && OnToneStarted) {
-    OnToneStarted(frequency, lastTimerDuration_ / kUnitsPerMillisecond);
-  }
+  toneAwaitingTimer_ = frequency;
 }
 
 }  // namespace qvtouch::driver

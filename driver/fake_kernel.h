@@ -76,8 +76,12 @@ class FakeKernel final : public Kernel {
   // Called when a wait would block, before the clock is advanced by its time-out.
   std::function<void()> OnBlockingWait;
 
+  // Called when a timer has been armed, before the caller goes on: a test may let time pass there,
+  // as when the arming thread is held up.
+  std::function<void()> OnTimerSet;
+
   // Tones: every speaker change, with its time; and a hook for every tone started, with the length
-  // the driver armed for it (its tone-off timer is set just before the tone starts).
+  // the driver armed for it (its tone-off timer is set just after the tone starts).
   struct ToneChange {
     std::int64_t Time;
     std::uint32_t Frequency;
@@ -101,6 +105,9 @@ class FakeKernel final : public Kernel {
   NtStatus CreateDeviceStatus = STATUS_SUCCESS;
   NtStatus CreateLinkStatus = STATUS_SUCCESS;
   NtStatus CreateThreadStatus = STATUS_SUCCESS;
+  // Memory: none left for paged allocations, or for the kernel's objects.
+  bool PagedMemoryExhausted = false;
+  bool ObjectMemoryExhausted = false;
 
   // Sends a device-control request to the device behind a link, as a program would.
   NtStatus Control(const std::string& linkName, std::uint32_t code,
@@ -113,6 +120,9 @@ class FakeKernel final : public Kernel {
                                std::span<const RegistryDwordQuery> entries) override;
   NtStatus WriteDeviceMapValue(std::string_view key, std::string_view valueName,
                                std::string_view data) override;
+  void* AllocatePaged(std::size_t bytes) override;
+  void FreePaged(void* block) override;
+  std::unique_ptr<KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
   std::unique_ptr<SystemThread> CreateSystemThread(std::function<void()> routine,
@@ -136,11 +146,18 @@ class FakeKernel final : public Kernel {
   void PortClosed(FakeSerialPort* port);
 
   std::int64_t now_ = 0;
-  std::map<std::string, std::map<std::string, std::uint32_t>> store_;
+  // Key paths and value names compare as the registry compares them, without regard to case, and
+  // are looked up without a copy: the fuzzer stores and loads settings for every input.
+  struct CaseInsensitiveLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  using Values = std::map<std::string, std::uint32_t, CaseInsensitiveLess>;
+  std::map<std::string, Values, CaseInsensitiveLess> store_;
   std::set<FakeTimer*> timers_;
   std::map<std::string, std::int64_t> ports_;
   FakeSerialPort* openedPort_ = nullptr;
-  std::int64_t lastTimerDuration_ = 0;
+  std::uint32_t toneAwaitingTimer_ = 0;  // a tone started whose tone-off timer is not yet set
 };
 
 }  // namespace qvtouch::driver

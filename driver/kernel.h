@@ -1,10 +1,11 @@
 // The services the driver calls in its kernel. The driver includes no operating-system header: it
 // reaches the platform only through this interface, which a deterministic fake (for tests and the
-// replay tool) and the Linux driver host implement.
+// replay tool), the Linux driver host and the platform's own kernel implement.
 //
 // Times follow the platform's convention: 100-nanosecond units, negative values relative to now.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,7 +34,9 @@ class KernelEvent {
   virtual NtStatus Wait(std::optional<std::int64_t> timeout) = 0;
 };
 
-// A one-shot timer bound to a deferred routine. Setting it again replaces its due time.
+// A one-shot timer bound to a deferred routine. Setting it again replaces its due time. Set and
+// Cancel return only once a routine that is already running has returned, so that no earlier
+// expiry can act after them.
 class KernelTimer {
  public:
   virtual ~KernelTimer() = default;
@@ -41,6 +44,16 @@ class KernelTimer {
   virtual bool Set(std::int64_t dueTime) = 0;
   // Disarms the timer; returns whether it was armed (its routine then does not run).
   virtual bool Cancel() = 0;
+};
+
+// The kernel's spin lock. On the platform its holder runs at DISPATCH_LEVEL, so it is safe against
+// the read completion on the same processor; the holder must not wait, must touch only non-paged
+// memory, and may call the mouse class driver's service callback, which wants that level.
+class KernelSpinLock {
+ public:
+  virtual ~KernelSpinLock() = default;
+  virtual void lock() = 0;
+  virtual void unlock() = 0;
 };
 
 class SystemThread {
@@ -111,6 +124,13 @@ class Kernel {
   virtual NtStatus WriteDeviceMapValue(std::string_view key, std::string_view valueName,
                                        std::string_view data) = 0;
 
+  // Memory that only passive-level code touches (paged pool on the platform); null when there is
+  // none left.
+  virtual void* AllocatePaged(std::size_t bytes) = 0;
+  virtual void FreePaged(void* block) = 0;
+
+  // The kernel's objects. Each is null when the kernel has no memory left for it.
+  virtual std::unique_ptr<KernelSpinLock> CreateSpinLock() = 0;
   virtual std::unique_ptr<KernelEvent> CreateNotificationEvent() = 0;
   virtual std::unique_ptr<KernelTimer> CreateTimer(std::function<void()> deferredRoutine) = 0;
   // Starts a system thread; null when it cannot be created (status says why).

@@ -11,10 +11,11 @@ TouchDriver::~TouchDriver() { Unload(); }
 
 NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
   context_ = DriverContext{};
-  context_.RegistryPath = std::string(registryPath);
+  if (!context_.RegistryPath.Assign(kernel_, {registryPath})) return STATUS_ALLOTTED_SPACE_EXCEEDED;
 
-  // The events and the tone timer exist from the start, so that a control request that arrives
-  // before the port opens (a capture, a test beep) finds them ready.
+  // The lock, the events and the tone timer exist from the start, so that a control request that
+  // arrives before the port opens (a capture, a test beep) finds them ready.
+  lock_ = kernel_.CreateSpinLock();
   context_.PassThroughDone = kernel_.CreateNotificationEvent();
   context_.PacketCaptured = kernel_.CreateNotificationEvent();
   context_.BeepTimer = kernel_.CreateTimer([this] { BeepDpc(); });
@@ -26,6 +27,11 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
   unloading_ = false;
 
   const auto release = [this] { context_ = DriverContext{}; };
+  if (!lock_ || !context_.PassThroughDone || !context_.PacketCaptured || !context_.BeepTimer ||
+      !workerStop_ || !readsStopped_ || !requestsDrained_) {
+    release();
+    return STATUS_INSUFFICIENT_RESOURCES;
+  }
 
   NtStatus status = LoadSettings();
   if (!NT_SUCCESS(status)) {
@@ -49,7 +55,7 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
   kernel_.WriteDeviceMapValue(kDeviceMapKey, kPointerPortDeviceName, registryPath);
 
   {
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     context_.HoldCount = 0;
     context_.RBNDelay = kDefaultRBNDelay;
     context_.RightClickDone = 1;  // no hold right-click before the first move
@@ -67,12 +73,12 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
 
 NtStatus TouchDriver::Dispatch(IoRequest& request) {
   {
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     if (unloading_) return STATUS_DELETE_PENDING;
     ++requestsInFlight_;
   }
   const NtStatus status = DispatchRequest(request);
-  std::lock_guard guard(lock_);
+  std::lock_guard guard(*lock_);
   if (--requestsInFlight_ == 0 && unloading_) requestsDrained_->Set();
   return status;
 }
@@ -91,9 +97,8 @@ void TouchDriver::Unload() {
   bool drained = false;
   SerialPort* port = nullptr;
   {
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     unloading_ = true;
-    context_.BeepTimer->Cancel();
     WriteFlag(context_.StopReads, kStopRequested);
     if (context_.PendingRequest != nullptr) {
       context_.PassThroughDone->Set();
@@ -103,18 +108,20 @@ void TouchDriver::Unload() {
     port = extension_.SerialDevice.get();
   }
   if (!drained) requestsDrained_->Wait(std::nullopt);
-  kernel_.MakeBeep(0);  // a tone must not outlive the driver
 
   // The port and its read are released only once the read chain has stopped.
   if (readIssued_) {
     port->CancelRead();
     readsStopped_->Wait(std::nullopt);
   }
+  // Nothing starts a tone any more. A tone whose switch-off is still due must not outlive the
+  // driver; with none sounding the speaker is left alone.
+  if (context_.BeepTimer->Cancel()) kernel_.MakeBeep(0);
   kernel_.DeleteSymbolicLink(kControlLinkName);
   kernel_.DeleteDevice(kPointerPortDeviceName);
   extension_.SerialDevice.reset();
   context_.Extension = nullptr;
-  context_.RegistryPath.clear();
+  context_.RegistryPath.Release();
 }
 
 }  // namespace qvtouch::driver

@@ -19,15 +19,6 @@ struct MappedPosition {
 MappedPosition MapReport(std::uint16_t rawX, std::uint16_t rawY,
                          const CalibrationBlock& calibration, std::int32_t screenPost);
 
-// The orientation that a calibration's span signs encode; a zero span keeps the previous one.
-constexpr std::int32_t OrientationOf(std::int32_t xl, std::int32_t yl, std::int32_t previous) {
-  if (xl > 0 && yl > 0) return 0;
-  if (xl < 0 && yl > 0) return 90;
-  if (xl < 0 && yl < 0) return 180;
-  if (xl > 0 && yl < 0) return 270;
-  return previous;
-}
-
 // Half-width of the jitter window in pointer units: four raw units of the span.
 constexpr std::int32_t JitterOf(std::int32_t span) {
   const std::int32_t window = 0x40000 / span;

@@ -1,8 +1,10 @@
 // The serial link: a worker that waits for the COM port, configures the line and starts the chain
 // of one-byte reads; and the write of command bytes to the controller.
+#include <algorithm>
+#include <array>
 #include <mutex>
 #include <optional>
-#include <string>
+#include <string_view>
 
 #include "common/little_endian.h"
 #include "common/request_codes.h"
@@ -21,13 +23,16 @@ constexpr std::uint8_t kWordLength = 8;
 constexpr std::uint32_t kBaudRate = 9600;
 constexpr std::size_t kSerialTimeoutsSize = 20;
 
-// The device name of COM1 to COM9. Other port numbers name no COM port and are never opened.
-std::optional<std::string> PortName(std::uint32_t port) {
-  if (port < 1 || port > 9) return std::nullopt;
-  return "\\??\\COM" + std::to_string(port);
-}
-
 }  // namespace
+
+// The template with the port's digit in place of its last character: no allocation.
+std::optional<ComPortNameText> ComPortName(std::uint32_t port) {
+  if (port < 1 || port > 9) return std::nullopt;
+  ComPortNameText name{};
+  std::copy(kComPortNameTemplate.begin(), kComPortNameTemplate.end(), name.begin());
+  name.back() = static_cast<char>('0' + port);
+  return name;
+}
 
 NtStatus TouchDriver::StartSerialWorker() {
   NtStatus status = STATUS_SUCCESS;
@@ -42,12 +47,12 @@ void TouchDriver::SerialWorker() {
     if (workerStop_->Wait(kOpenRetryInterval) == STATUS_SUCCESS) return;
     std::uint32_t portNumber = 0;
     {
-      std::lock_guard guard(lock_);
+      std::lock_guard guard(*lock_);
       portNumber = context_.Port;  // a reload may correct it while the worker polls
     }
-    const std::optional<std::string> name = PortName(portNumber);
+    const std::optional<ComPortNameText> name = ComPortName(portNumber);
     NtStatus status = STATUS_SUCCESS;
-    if (name) port = kernel_.OpenSerialPort(*name, *this, status);
+    if (name) port = kernel_.OpenSerialPort({name->data(), name->size()}, *this, status);
   }
 
   // The results of the configuration are not examined: reading starts in any case.
@@ -62,7 +67,7 @@ void TouchDriver::SerialWorker() {
   {
     // The hand-off fields and events were set up at driver start; a capture already waiting for
     // its report keeps its slot.
-    std::lock_guard guard(lock_);
+    std::lock_guard guard(*lock_);
     extension_.SerialDevice = std::move(port);
     WriteFlag(context_.StopReads, kReadsRunning);
     context_.PointerEnable = 1;
@@ -71,9 +76,9 @@ void TouchDriver::SerialWorker() {
   IssueRead();
 }
 
-NtStatus TouchDriver::SendToController() {
-  const std::uint32_t count = LoadU32(context_.PassThroughCommand, kCommandSendCountOffset);
-  return extension_.SerialDevice->Write({context_.PassThroughCommand.data(), count}, kWriteLimit);
+NtStatus TouchDriver::SendToController(std::span<const std::uint8_t> commandRecord) {
+  const std::uint32_t count = LoadU32(commandRecord, kCommandSendCountOffset);
+  return extension_.SerialDevice->Write(commandRecord.first(count), kWriteLimit);
 }
 
 }  // namespace qvtouch::driver

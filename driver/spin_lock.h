@@ -1,18 +1,20 @@
-// A spin lock for the short sections that the read completion shares with control requests. The
-// read completion must never sleep, so it spins; holders keep the lock for a few field copies only.
+// A spin lock for user-mode kernels (the fake and the Linux host): the read completion must never
+// sleep, so it spins; holders keep the lock for a few field copies only.
 #pragma once
 
 #include <atomic>
 #include <thread>
 
+#include "driver/kernel.h"
+
 namespace qvtouch::driver {
 
-class SpinLock {
+class SpinLock final : public KernelSpinLock {
  public:
-  void lock() {
+  void lock() override {
     if (locked_.exchange(true, std::memory_order_acquire)) [[unlikely]] LockContended();
   }
-  void unlock() { locked_.store(false, std::memory_order_release); }
+  void unlock() override { locked_.store(false, std::memory_order_release); }
 
  private:
   // Apart from lock(), so that the uncontended path stays a single exchange.

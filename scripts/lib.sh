@@ -26,14 +26,26 @@ ensure_packages() {
 
 # What every build needs.
 BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev qt6-base-dev libgl-dev dpkg-dev file)
+  libsqlite3-dev libx11-dev libxtst-dev libxrandr-dev qt6-base-dev libgl-dev dpkg-dev file
+  libsndfile1-dev)
 # What the tests need besides: an X server with XTest and RandR, its command-line tools, fonts for
 # the windows they show, and xdotool to answer the installed programs' windows.
 TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core xdotool)
 
-# What the Windows programs need: mingw-w64's cross compilers and resource compiler, and Wine to
-# test them; 32-bit Wine comes from the i386 architecture, which ensure_i386 adds.
-WINDOWS_PROGRAM_PACKAGES=(mingw-w64 wine wine64 wine32:i386)
-ensure_i386() {
-  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+# What the build for the platform itself needs: mingw-w64 (x86_64 for the driver, i686 for the
+# 32-bit programs) and Wine, 64-bit and 32-bit, for the tests. wine32 is an i386 package.
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 wine32:i386)
+
+# ensure_windows_packages: enables the i386 architecture if needed, then installs WINDOWS_PACKAGES.
+ensure_windows_packages() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
 }
+# What the tests in a VM need (tests/vm/run): QEMU, the distribution's kernel, what makes the
+# initramfs, and udev for its classification of input devices. The VM is an x86-64 PC.
+VM_PACKAGES=()
+if [ "$(dpkg --print-architecture)" = amd64 ]; then
+  VM_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod udev)
+fi

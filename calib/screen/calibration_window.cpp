@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <utility>
 
 #include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
@@ -93,6 +94,9 @@ void CalibrationWindow::Quit() {
 }
 
 int CalibrationWindow::ShowMessage(std::string_view text, std::string_view caption) {
+  // While the dialog is open the keyboard is the dialog's: an Escape pressed there is its Cancel,
+  // and the release that follows it here is not this window's.
+  escapePressed_ = false;
   return RunMessageDialog(this, text, caption);
 }
 
@@ -136,9 +140,18 @@ void CalibrationWindow::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
+void CalibrationWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
+    escapePressed_ = true;
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+// Escape ends the run on its release, and only when this window saw the key go down.
 void CalibrationWindow::keyReleaseEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat() && run_ != nullptr) {
-    run_->OnEscapeReleased();
+  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
+    if (std::exchange(escapePressed_, false) && run_ != nullptr) run_->OnEscapeReleased();
     return;
   }
   QWidget::keyReleaseEvent(event);

@@ -1,5 +1,6 @@
 // The calibration screen on Linux: a Qt widget, borderless and on top, whose posted events carry
-// the run's requests from the worker thread to the UI thread.
+// the run's requests from the worker thread to the UI thread. It hands the release of an Escape
+// pressed in it, and closing, to the run.
 #pragma once
 
 #include <QWidget>
@@ -32,6 +33,7 @@ class CalibrationWindow final : public QWidget, public CalibrationScreen {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -41,6 +43,7 @@ class CalibrationWindow final : public QWidget, public CalibrationScreen {
   std::int32_t shownTarget_ = TARGET_NONE;
   CalibrationRun* run_ = nullptr;
   bool closing_ = false;
+  bool escapePressed_ = false;  // the Escape key went down in this window and is still down
 };
 
 }  // namespace qvtouch::calib

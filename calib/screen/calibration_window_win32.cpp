@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "calib/screen/calibration_screen.h"
 #include "calib/screen/calibration_surfaces_win32.h"
@@ -17,6 +18,7 @@ constexpr UINT WM_CALIB_SHOW_TARGET = WM_USER + 22;
 constexpr UINT WM_CALIB_PASS_DONE = WM_USER + 23;
 
 constexpr int kClassIcon = 134;
+constexpr LPARAM kPreviouslyDown = 1 << 30;
 
 class GdiCalibrationScreen final : public CalibrationScreen {
  public:
@@ -46,6 +48,9 @@ class GdiCalibrationScreen final : public CalibrationScreen {
   void PostClose() override { PostMessageA(window_, WM_DESTROY, 0, 0); }
   void Quit() override { PostQuitMessage(0); }
   int ShowMessage(std::string_view text, std::string_view caption) override {
+    // While the dialog is open the keyboard is the dialog's: an Escape pressed there is its
+    // Cancel, and the release that follows it here is not this window's.
+    escapePressed_ = false;
     return RunMessageDialog(window_, text, caption);
   }
   void SetCursorVisible(bool visible) override { ShowCursor(visible ? TRUE : FALSE); }
@@ -63,6 +68,7 @@ class GdiCalibrationScreen final : public CalibrationScreen {
   std::int32_t shownTarget_ = TARGET_NONE;
   CalibrationRun* run_ = nullptr;
   bool closing_ = false;
+  bool escapePressed_ = false;  // the Escape key went down in this window and is still down
 };
 
 bool GdiCalibrationScreen::CreateOverLayout() {
@@ -146,9 +152,17 @@ LRESULT GdiCalibrationScreen::Handle(UINT message, WPARAM wParam, LPARAM lParam)
       EndPaint(window_, &paint);
       return 0;
     }
+    case WM_KEYDOWN:
+      // A key that was already down repeats: bit 30 holds its previous state.
+      if (wParam == VK_ESCAPE && (lParam & kPreviouslyDown) == 0) {
+        escapePressed_ = true;
+        return 0;
+      }
+      break;
     case WM_KEYUP:
-      if (wParam == VK_ESCAPE && run_ != nullptr) {
-        run_->OnEscapeReleased();
+      // Escape ends the run on its release, and only when this window saw the key go down.
+      if (wParam == VK_ESCAPE) {
+        if (std::exchange(escapePressed_, false) && run_ != nullptr) run_->OnEscapeReleased();
         return 0;
       }
       break;

@@ -9,7 +9,7 @@
 #include "common/status.h"
 #include "driver/kernel.h"
 #include "platform/device/frame.h"
-#include "platform/device/unix_socket.h"
+#include "platform/posix/unix_socket.h"
 
 namespace qvtouch::platform {
 

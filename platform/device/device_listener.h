@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "common/status.h"
-#include "platform/device/unix_socket.h"
+#include "platform/posix/unix_socket.h"
 
 namespace qvtouch::platform {
 

@@ -14,7 +14,7 @@
 #include "driver/kernel.h"
 #include "platform/device/device_listener.h"
 #include "platform/device/frame.h"
-#include "platform/device/stop_signal.h"
+#include "platform/posix/stop_signal.h"
 
 namespace qvtouch::platform {
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <thread>
 
+#include "driver/spin_lock.h"
 #include "platform/kernel_host/host_event.h"
 #include "platform/kernel_host/host_timer.h"
 
@@ -57,6 +59,14 @@ NtStatus HostKernel::WriteDeviceMapValue(std::string_view key, std::string_view 
   std::lock_guard guard(mutex_);
   deviceMap_[Lower(key)][std::string(valueName)] = std::string(data);
   return STATUS_SUCCESS;
+}
+
+void* HostKernel::AllocatePaged(std::size_t bytes) { return ::operator new(bytes, std::nothrow); }
+
+void HostKernel::FreePaged(void* block) { ::operator delete(block); }
+
+std::unique_ptr<driver::KernelSpinLock> HostKernel::CreateSpinLock() {
+  return std::make_unique<driver::SpinLock>();
 }
 
 std::unique_ptr<driver::KernelEvent> HostKernel::CreateNotificationEvent() {

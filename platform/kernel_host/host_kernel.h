@@ -42,6 +42,9 @@ class HostKernel final : public driver::Kernel {
                                std::span<const driver::RegistryDwordQuery> entries) override;
   NtStatus WriteDeviceMapValue(std::string_view key, std::string_view valueName,
                                std::string_view data) override;
+  void* AllocatePaged(std::size_t bytes) override;
+  void FreePaged(void* block) override;
+  std::unique_ptr<driver::KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<driver::KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<driver::KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
   std::unique_ptr<driver::SystemThread> CreateSystemThread(std::function<void()> routine,

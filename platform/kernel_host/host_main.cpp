@@ -3,10 +3,24 @@
 // store only (see README.md).
 #include <csignal>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/kernel_host/driver_host.h"
 
-int main(int argc, char** /*argv*/) {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: qvtouch\n"
+    "The touch driver's host: runs in the foreground until SIGTERM or SIGINT. It takes no\n"
+    "options; its settings live in the store (see qvreg).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc > 1) {
     std::fputs("qvtouch: takes no options; its settings live in the store (see qvreg)\n", stderr);
     return 2;

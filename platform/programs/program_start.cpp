@@ -34,6 +34,24 @@ class DetachedAttributes {
   posix_spawnattr_t attributes_{};
 };
 
+// The program gets the standard streams and nothing else: a descriptor this process holds without
+// close-on-exec, inherited from its own starter for example, is not the program's to keep open.
+class StandardStreamsOnly {
+ public:
+  StandardStreamsOnly() {
+    posix_spawn_file_actions_init(&actions_);
+    posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
+  }
+  ~StandardStreamsOnly() { posix_spawn_file_actions_destroy(&actions_); }
+  StandardStreamsOnly(const StandardStreamsOnly&) = delete;
+  StandardStreamsOnly& operator=(const StandardStreamsOnly&) = delete;
+
+  const posix_spawn_file_actions_t* Get() const { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_{};
+};
+
 }  // namespace
 
 pid_t StartProgram(std::string_view platformPath, std::span<const std::string> arguments) {
@@ -49,9 +67,10 @@ pid_t StartProgram(std::string_view platformPath, std::span<const std::string> a
   argv.push_back(nullptr);
 
   const DetachedAttributes attributes;
+  const StandardStreamsOnly files;
   pid_t pid = -1;
   const int failed =
-      posix_spawnp(&pid, program.c_str(), nullptr, attributes.Get(), argv.data(), environ);
+      posix_spawnp(&pid, program.c_str(), files.Get(), attributes.Get(), argv.data(), environ);
   if (failed != 0) {
     errno = failed;
     return -1;

@@ -31,10 +31,10 @@ std::string InstalledProgramPath(std::string_view platformPath);
 //
 // On Linux: starts the installed program of platformPath with the arguments after the program's
 // name, with posix_spawn and no shell: a path without a slash is looked up on PATH. The program
-// gets this process's environment and standard streams, default signal handling, no blocked signals
-// and a session of its own, so that a signal to the caller's terminal does not reach it. Returns
-// its pid, or -1 with errno set when it cannot be started (ENOENT: no such program file; EACCES:
-// not executable).
+// gets this process's environment and standard streams (no other descriptor), default signal
+// handling, no blocked signals and a session of its own, so that a signal to the caller's terminal
+// does not reach it. Returns its pid, or -1 with errno set when it cannot be started (ENOENT: no
+// such program file; EACCES: not executable).
 pid_t StartProgram(std::string_view platformPath, std::span<const std::string> arguments = {});
 
 }  // namespace qvtouch::platform

@@ -19,7 +19,11 @@ std::optional<Connection> OpenHiveFileForReading(Hive hive) {
   const bool present = std::filesystem::exists(file, error);
   if (error) throw StoreError(StatusOfFileError(error));
   if (!present) return std::nullopt;
-  return Connection(file.c_str(), SQLITE_OPEN_READONLY);
+  // A process that may write the hive reads it read-write too, so that it finishes what a writer
+  // that was killed left behind (the store then reads as before that writer's transaction) rather
+  // than fail on it.
+  const int access = MayWriteHive(hive) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  return Connection(file.c_str(), access | SQLITE_OPEN_NOFOLLOW);
 }
 
 Connection EmptyHive() {
@@ -34,7 +38,11 @@ Connection OpenHiveForWriting(Hive hive) {
   std::error_code error;
   std::filesystem::create_directories(file.parent_path(), error);
   if (error) throw StoreError(StatusOfFileError(error));
-  return Connection(file.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  Connection db(file.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW);
+  // Write-ahead logging: readers never hold up a writer, nor a writer readers, and a writer
+  // killed at any moment leaves the store as it was before its transaction, readable by all.
+  db.Execute("PRAGMA journal_mode = WAL");
+  return db;
 }
 
 }  // namespace qvtouch::platform

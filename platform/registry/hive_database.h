@@ -10,14 +10,15 @@
 
 namespace qvtouch::platform {
 
-// The hive's file, read-only; nullopt when it has none.
+// The hive's file, read-only unless this process may write it; nullopt when it has none.
 std::optional<Connection> OpenHiveFileForReading(Hive hive);
 
 // A hive with the tables and nothing else, in memory: what a hive without a file reads as.
 Connection EmptyHive();
 
-// Read-write, creating the file and its folder when missing. Throws StoreError with
-// ERROR_ACCESS_DENIED when this process may not write the hive; the file is never replaced.
+// Read-write, creating the file and its folder when missing, in write-ahead-log mode. Throws
+// StoreError with ERROR_ACCESS_DENIED when this process may not write the hive; the file is never
+// replaced, and never reached through a symbolic link.
 Connection OpenHiveForWriting(Hive hive);
 
 // Runs body(Connection&) in one read transaction and returns what it returns. A hive without a

@@ -8,9 +8,10 @@
 
 namespace qvtouch::platform {
 
-// The platform's limits, in characters.
+// The platform's limits: names in characters, and how many keys deep a hive's tree goes.
 inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 // The key names along a backslash-separated path, from the key the path starts at; none for an
 // empty path, which names that key itself. One trailing backslash is ignored. nullopt for an empty

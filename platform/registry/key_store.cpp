@@ -1,5 +1,8 @@
 #include "platform/registry/key_store.h"
 
+#include <vector>
+
+#include "platform/registry/key_path.h"
 #include "platform/registry/store_error.h"
 
 namespace qvtouch::platform {
@@ -13,6 +16,22 @@ std::optional<std::int64_t> FindSubkey(Statement& find, std::int64_t parent,
 }
 
 constexpr std::string_view kFindSubkey = "SELECT id FROM reg_key WHERE parent = ?1 AND name = ?2";
+
+// The keys of the tree under ?1, with their depth below it.
+constexpr std::string_view kSubtree =
+    "WITH RECURSIVE tree (id, depth) AS (SELECT ?1, 0 UNION ALL "
+    "SELECT reg_key.id, tree.depth + 1 FROM reg_key JOIN tree ON reg_key.parent = tree.id) ";
+
+// How many keys lie between the hive's root and this one.
+std::size_t DepthOf(Connection& db, std::int64_t key) {
+  Statement parent(db, "SELECT parent FROM reg_key WHERE id = ?1 AND parent IS NOT NULL");
+  std::size_t depth = 0;
+  for (; parent.Bind(1, key).Step(); ++depth) {
+    key = parent.Integer(0);
+    parent.Reset();
+  }
+  return depth;
+}
 
 }  // namespace
 
@@ -33,6 +52,9 @@ std::optional<std::int64_t> FindKey(Connection& db, std::int64_t from,
 }
 
 CreatedKey CreateKey(Connection& db, std::int64_t from, std::span<const std::string_view> names) {
+  if (names.size() > kMaxKeyDepth || DepthOf(db, from) + names.size() > kMaxKeyDepth) {
+    throw StoreError(ERROR_INVALID_PARAMETER);
+  }
   Statement find(db, kFindSubkey);
   Statement insert(db, "INSERT INTO reg_key (parent, name) VALUES (?1, ?2)");
   CreatedKey key{from, false};
@@ -60,11 +82,22 @@ bool HasSubkeys(Connection& db, std::int64_t key) {
 }
 
 void DeleteKey(Connection& db, std::int64_t key) {
-  Statement(db, "DELETE FROM reg_key WHERE id = ?1").Bind(1, key).Step();
+  Statement deepest(db, std::string(kSubtree) + "SELECT max(depth) FROM tree");
+  deepest.Bind(1, key).Step();
+  Statement level(db, std::string(kSubtree) +
+                          "DELETE FROM reg_key WHERE id IN (SELECT id FROM tree WHERE depth = ?2)");
+  for (std::int64_t depth = deepest.Integer(0); depth >= 0; --depth) {
+    level.Reset();
+    level.Bind(1, key).Bind(2, depth).Step();
+  }
 }
 
 void DeleteKeyContents(Connection& db, std::int64_t key) {
-  Statement(db, "DELETE FROM reg_key WHERE parent = ?1").Bind(1, key).Step();
+  Statement subkeys(db, "SELECT id FROM reg_key WHERE parent = ?1");
+  subkeys.Bind(1, key);
+  std::vector<std::int64_t> children;
+  while (subkeys.Step()) children.push_back(subkeys.Integer(0));
+  for (const std::int64_t child : children) DeleteKey(db, child);
   Statement(db, "DELETE FROM reg_value WHERE key_id = ?1").Bind(1, key).Step();
 }
 

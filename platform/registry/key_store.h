@@ -23,14 +23,16 @@ struct CreatedKey {
   std::int64_t Id;
   bool Created;  // false when the key existed already
 };
-// The key reached from `from` through the names, creating those that are missing.
+// The key reached from `from` through the names, creating those that are missing. Throws
+// StoreError(ERROR_INVALID_PARAMETER) when the key would lie deeper than kMaxKeyDepth.
 CreatedKey CreateKey(Connection& db, std::int64_t from, std::span<const std::string_view> names);
 
 // The name of the subkey at index in name order.
 std::optional<std::string> SubkeyAt(Connection& db, std::int64_t key, std::int64_t index);
 bool HasSubkeys(Connection& db, std::int64_t key);
 
-// Deletes a key with its values and everything under it.
+// Deletes a key with its values and everything under it, from the deepest keys up, so that no
+// deletion reaches below the key it deletes, however deep the tree.
 void DeleteKey(Connection& db, std::int64_t key);
 // Deletes a key's values and subkeys, keeping the key.
 void DeleteKeyContents(Connection& db, std::int64_t key);

@@ -38,6 +38,7 @@ struct RegFileValue {
   bool Remove = false;  // "Name"=- : delete the value
   DWORD Type = REG_SZ;
   std::vector<std::uint8_t> Data;  // as RegSetValueExA takes it: REG_SZ text ends in a zero byte
+  std::size_t Line = 0;            // where it starts in the file read; 0 when not read from one
   bool operator==(const RegFileValue&) const = default;
 };
 
@@ -45,6 +46,7 @@ struct RegFileKey {
   std::string Path;     // the full key name, "HKEY_LOCAL_MACHINE\..."
   bool Remove = false;  // [-Path] : delete the key and everything under it
   std::vector<RegFileValue> Values;
+  std::size_t Line = 0;  // as for a value
   bool operator==(const RegFileKey&) const = default;
 };
 

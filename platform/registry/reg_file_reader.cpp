@@ -193,17 +193,19 @@ RegFileKey ReadKeyLine(std::string_view line) {
   return key;
 }
 
-void ReadLine(std::string_view line, RegFile& file) {
+void ReadLine(std::string_view line, std::size_t number, RegFile& file) {
   if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos) {
     throw LineFault{"a carriage return or a zero byte inside the line"};
   }
   if (line.starts_with('[')) {
     file.Keys.push_back(ReadKeyLine(line));
+    file.Keys.back().Line = number;
     return;
   }
   if (file.Keys.empty()) throw LineFault{"a value before the first [key] line"};
   if (file.Keys.back().Remove) throw LineFault{"a value under a key that is being deleted"};
   file.Keys.back().Values.push_back(ReadValueLine(line));
+  file.Keys.back().Values.back().Line = number;
 }
 
 }  // namespace
@@ -227,7 +229,7 @@ std::variant<RegFile, RegFileError> ReadRegFile(std::span<const std::uint8_t> by
       line += Trim(lines[next++]);
     }
     try {
-      ReadLine(line, file);
+      ReadLine(line, number, file);
     } catch (const LineFault& fault) {
       return RegFileError{number, fault.Message};
     }

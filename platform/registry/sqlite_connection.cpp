@@ -17,6 +17,12 @@ Connection::Connection(const char* filename, int flags) {
   db_.reset(db);  // a failed open still returns a connection to close
   if (result != SQLITE_OK) Fail(result);
   sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
+  if ((flags & SQLITE_OPEN_READWRITE) != 0) {
+    // The write-ahead log and its index stay when the last connection closes: a reader that may
+    // not write the folder could not make them again, and could not read without them.
+    int persist = 1;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  }
   Execute("PRAGMA foreign_keys = ON");
 }
 

@@ -16,7 +16,8 @@ namespace qvtouch::platform {
 class Connection {
  public:
   // Opens filename with the sqlite3_open_v2 flags. Statements wait for other processes' locks up
-  // to the busy time-out; foreign keys are enforced, so deleting a key deletes all under it.
+  // to the busy time-out; foreign keys are enforced, so deleting a key deletes all under it. A
+  // connection that may write keeps the write-ahead log's files when it closes.
   Connection(const char* filename, int flags);
 
   // Runs SQL text of one or more statements that return no rows.

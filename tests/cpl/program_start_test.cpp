@@ -1,5 +1,6 @@
 // Programs named by the platform's paths: the installed path, and a start that does not wait.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,6 +61,27 @@ TEST_F(ProgramStart, StartsTheInstalledProgramInASessionOfItsOwn) {
   EXPECT_EQ(rest, " one two words");
   int status = 0;
   EXPECT_EQ(::waitpid(pid, &status, 0), pid) << "the caller reaps it when it wants to";
+}
+
+// A descriptor the caller holds without close-on-exec (one it inherited, say) stays the caller's:
+// a started program that held the write end of a pipe would keep its reader from ever seeing
+// the end.
+TEST_F(ProgramStart, TheProgramGetsOnlyTheStandardStreams) {
+  const int held = ::fcntl(STDERR_FILENO, F_DUPFD, 50);  // no close-on-exec
+  ASSERT_GE(held, 50);
+  const auto program = folder_ / "fds";
+  std::ofstream(program) << "#!/bin/sh\n[ -e /proc/$$/fd/" << held << " ] && r=held || r=closed\n"
+                         << "echo $r > \"" << Out().string() << ".part\"\nmv \"" << Out().string()
+                         << ".part\" \"" << Out().string() << "\"\n";
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  const pid_t pid = StartProgram(program.string());
+  ::close(held);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(testing::WaitUntil([this] { return std::filesystem::exists(Out()); }));
+  std::string result;
+  std::ifstream(Out()) >> result;
+  EXPECT_EQ(result, "closed");
+  ::waitpid(pid, nullptr, 0);
 }
 
 TEST_F(ProgramStart, SaysWhyAProgramCannotBeStarted) {

@@ -76,6 +76,18 @@ TEST(TouchBeep, OverlappingTonesSoundAsOneEndingAfterTheLatestStart) {
   EXPECT_EQ(Tones(*harness), (std::vector<Tone>{{0, 3000}, {60, 3000}, {160, 0}}));
 }
 
+TEST(TouchBeep, EndsEvenWhenItsSwitchOffFallsDueAsSoonAsItIsArmed) {
+  auto harness = Started({{"BeepMode", kBeepOnPress}});
+  FakeKernel& kernel = harness->Kernel;
+  // The thread that starts the tone is held up just after arming the switch-off, until it is due.
+  kernel.OnTimerSet = [&kernel] {
+    kernel.OnTimerSet = nullptr;
+    kernel.AdvanceMilliseconds(40);
+  };
+  harness->Deliver(Report(TouchStatus::Press, 1, 1));
+  EXPECT_EQ(Tones(*harness), (std::vector<Tone>{{0, 2000}, {40, 0}}));
+}
+
 TEST(TouchBeep, EveryToneUsesTheFirstFrequency) {
   auto harness = Started({{"BeepFreq1", 1500}, {"BeepFreq2", 4000}, {"BeepTime2", 500}});
   TouchOnce(*harness);
@@ -123,6 +135,14 @@ TEST(TestBeep, UnloadSilencesASoundingTone) {
   EXPECT_EQ(harness->Kernel.CurrentTone(), 0u);
   harness->Kernel.AdvanceMilliseconds(1000);
   EXPECT_EQ(harness->Kernel.Tones.size(), 2u) << "the cancelled timer does not fire";
+}
+
+TEST(TestBeep, UnloadLeavesASilentSpeakerAlone) {
+  auto harness = Started({});
+  harness->Control(IOCTL_TOUCH_BEEP);
+  harness->Kernel.AdvanceMilliseconds(100);  // the tone has ended
+  harness->Driver.Unload();
+  EXPECT_EQ(Tones(*harness), (std::vector<Tone>{{0, 2000}, {40, 0}}));
 }
 
 }  // namespace

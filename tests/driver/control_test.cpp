@@ -226,6 +226,38 @@ TEST_F(Control, PassThroughWithoutReplyLengthCompletesAtOnceWithTheWriteStatus) 
             STATUS_SUCCESS);
 }
 
+// A command without a reply waits for nothing, so it neither takes the waiting slot nor is refused
+// while a capture holds it.
+TEST_F(Control, PassThroughWithoutReplyDuringAWaitingCaptureIsWrittenAndTheCaptureIsServed) {
+  const auto command = SetParametersCommand(3072, 3072);
+  NtStatus passThrough = STATUS_PENDING;
+  harness.Kernel.OnBlockingWait = [&] {
+    harness.Kernel.OnBlockingWait = nullptr;
+    passThrough = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(command, 0), 0).Status;
+    harness.Deliver(Report(TouchStatus::Press, 2, 3));
+  };
+  const auto capture = harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+  EXPECT_EQ(passThrough, STATUS_SUCCESS);
+  EXPECT_EQ(harness.Port().Written, std::vector<std::uint8_t>(command.begin(), command.end()));
+  EXPECT_EQ(capture.Status, STATUS_SUCCESS);
+  EXPECT_EQ(capture.Output, Report(TouchStatus::Press, 2, 3));
+}
+
+TEST_F(Control, ACaptureDuringTheWriteOfAPassThroughWithoutReplyIsServed) {
+  DriverHarness::Reply capture{STATUS_PENDING, 0, {}};
+  harness.Port().OnWrite = [&](std::span<const std::uint8_t>) {
+    harness.Port().OnWrite = nullptr;
+    harness.Kernel.OnBlockingWait = [&] { harness.Deliver(Report(TouchStatus::Hold, 4, 5)); };
+    capture = harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+  };
+  const auto command = SetParametersCommand(3072, 3072);
+  EXPECT_EQ(harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(command, 0), 0).Status,
+            STATUS_SUCCESS);
+  EXPECT_EQ(capture.Status, STATUS_SUCCESS);
+  EXPECT_EQ(capture.Output, Report(TouchStatus::Hold, 4, 5));
+  EXPECT_EQ(harness.Context().PendingRequest, nullptr);
+}
+
 TEST_F(Control, PassThroughAfterAFailedWriteDoesNotWait) {
   harness.Port().WriteStatus = STATUS_INSUFFICIENT_RESOURCES;
   const auto reply = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kReadParameters, 10), 10);

@@ -107,6 +107,27 @@ TEST(DriverEntry, LaterFailuresUndoTheEarlierSteps) {
   }
 }
 
+TEST(DriverEntry, WithoutMemoryTheStartFailsAndLeavesNothing) {
+  {
+    FakeKernel kernel;
+    kernel.AnyPortOpens = true;
+    kernel.PagedMemoryExhausted = true;  // for the copy of the service key path
+    TouchDriver driver(kernel);
+    EXPECT_EQ(driver.DriverEntry(kServiceKeyPath), STATUS_ALLOTTED_SPACE_EXCEEDED);
+    EXPECT_TRUE(kernel.Devices.empty());
+    EXPECT_TRUE(kernel.OpenAttempts.empty());
+  }
+  {
+    FakeKernel kernel;
+    kernel.AnyPortOpens = true;
+    kernel.ObjectMemoryExhausted = true;  // for the lock, the events and the tone timer
+    TouchDriver driver(kernel);
+    EXPECT_EQ(driver.DriverEntry(kServiceKeyPath), STATUS_INSUFFICIENT_RESOURCES);
+    EXPECT_TRUE(kernel.Devices.empty());
+    EXPECT_TRUE(kernel.OpenAttempts.empty());
+  }
+}
+
 TEST(ClassConnection, AttributesDescribeATwoButtonSerialMouse) {
   DriverHarness harness;
   std::vector<std::uint8_t> small(8);

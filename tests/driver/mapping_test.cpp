@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "common/mouse_input.h"
+#include "common/orientation.h"
 #include "driver/mapping.h"
 
 namespace qvtouch::driver {
@@ -133,13 +134,6 @@ TEST(Mapping, MoveFlagsMarkTheVirtualDesktopForEveryPlacementButSingle) {
   for (std::int32_t post : {17, 18, 19, 20, 37, 38, 0, -1}) {
     EXPECT_EQ(MapReport(0, 0, c, post).Flags, MOUSE_MOVE_ABSOLUTE | MOUSE_VIRTUAL_DESKTOP);
   }
-}
-
-TEST(Mapping, OrientationRule) {
-  EXPECT_EQ(OrientationOf(3800, -3800, 0), 270);
-  EXPECT_EQ(OrientationOf(-3800, -3800, 0), 180);
-  EXPECT_EQ(OrientationOf(0, 5, 90), 90);
-  EXPECT_EQ(OrientationOf(5, 0, 270), 270);
 }
 
 // Extreme calibrations wrap as signed 32-bit arithmetic does; under the undefined-behaviour

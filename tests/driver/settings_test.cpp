@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/registry_paths.h"
 #include "common/request_codes.h"
 #include "driver/driver_harness.h"
 
@@ -35,6 +36,17 @@ TEST(LoadSettings, WithoutParametersKeyEveryFieldHoldsItsDefault) {
   EXPECT_EQ(c.JitterX, 327);
   EXPECT_EQ(c.JitterY, 327);
   EXPECT_EQ(c.Calibration.Orientation, 0);
+}
+
+// The store finds a value whatever the case of its name or of its key's path, as the registry does.
+TEST(LoadSettings, NamesAndKeyPathsAreNotCaseSensitive) {
+  DriverHarness harness;
+  harness.Kernel.SetValue(R"(\REGISTRY\machine\system\currentcontrolset\services\qvtouch\PARAMETERS)",
+                          "rbndelay", 7);
+  harness.StoreSetting("MOUSEMODE", 2);
+  harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
+  EXPECT_EQ(harness.Context().RBNDelay, 7);
+  EXPECT_EQ(harness.Context().MouseMode, 2u);
 }
 
 struct RangeCase {
@@ -125,6 +137,20 @@ TEST(LoadSettings, AFailedQueryIsReportedByTheLoadButNotByTheReloadRequest) {
   EXPECT_EQ(harness.Driver.LoadSettings(), STATUS_INSUFFICIENT_RESOURCES);
   EXPECT_EQ(harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS).Status, STATUS_SUCCESS);
   EXPECT_EQ(harness.Context().Calibration.XL, 800);
+}
+
+TEST(LoadSettings, WithoutMemoryForTheKeyPathNothingIsLoadedAndNoFieldChanges) {
+  DriverHarness harness;
+  harness.Kernel.SetValue(std::string(kServiceKeyPath) + "\\Parameters", "MouseMode", 3);
+  harness.Kernel.PagedMemoryExhausted = true;
+  EXPECT_EQ(harness.Driver.LoadSettings(), STATUS_UNSUCCESSFUL);
+  EXPECT_EQ(harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS).Status, STATUS_SUCCESS);
+  EXPECT_EQ(harness.Context().MouseMode, 0u);
+  EXPECT_EQ(harness.Context().RBNDelay, 48);
+
+  harness.Kernel.PagedMemoryExhausted = false;
+  harness.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
+  EXPECT_EQ(harness.Context().MouseMode, 3u);
 }
 
 TEST(LoadSettings, ValueNamesAreNotCaseSensitive) {

@@ -209,6 +209,23 @@ TEST_F(CalibrationOnScreen, EscapeEndsTheProgramAndChangesNothing) {
   EXPECT_FALSE(Stored("XL").has_value());
 }
 
+// The confirmation dialog owns the keyboard while it is open: Escape there is its Cancel, and the
+// key's release must not reach the calibration window, which would end the program.
+TEST_F(CalibrationOnScreen, EscapeInTheConfirmationDialogStartsANewPass) {
+  StartCalibration({"--panel", "100,100,4000,4000"});
+  TouchTargets(kDiagonal);
+  ASSERT_TRUE(
+      WaitUntil([this] { return screen_->WindowTitled("Confirm Calibration").has_value(); }));
+  // The dialog cancels on the key's press; the release comes after it has closed.
+  screen_->KeyDown("Escape");
+  ASSERT_TRUE(WaitUntil([this] { return !screen_->WindowTitled("Confirm Calibration"); }));
+  screen_->KeyUp("Escape");
+  EXPECT_FALSE(calibration_->Wait(std::chrono::milliseconds(500)).has_value())
+      << "the key's release ended the program";
+  CalibrateAndConfirm(kDiagonal);
+  ExpectTouchesLandUnderTheFinger();
+}
+
 TEST_F(CalibrationOnScreen, AUserWhoMayNotWriteTheStoreIsToldAndNothingIsWritten) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to run the program as another user";
   StartDriver({});

@@ -69,12 +69,15 @@ parameters='HKLM\System\CurrentControlSet\Services\QVTouch\Parameters'
 expect_value "$current" ProgramFilesDir "$fs/usr/lib/qvtouch"
 for n in 1 2 3 4; do expect_value "$ports" "COM$n" "/dev/ttyS$((n - 1))"; done
 "$qvreg" query "$parameters" >/dev/null || fail "no driver settings key"
-# An upgrade writes them again: a calibration and a moved port stay.
+# An upgrade writes them again: a calibration, a moved port and a moved program folder stay.
 "$qvreg" add "$parameters" /v Xc /t REG_DWORD /d 1234 /f >/dev/null
 "$qvreg" add "$ports" /v COM2 /t REG_SZ /d /dev/ttyUSB0 /f >/dev/null
+"$qvreg" add "$current" /v ProgramFilesDir /t REG_SZ /d /opt/qvtouch /f >/dev/null
 "$fs/usr/lib/qvtouch/initial-store"
 expect_value "$parameters" Xc 0x4d2
 expect_value "$ports" COM2 /dev/ttyUSB0
+expect_value "$current" ProgramFilesDir /opt/qvtouch
+"$qvreg" add "$current" /v ProgramFilesDir /t REG_SZ /d "$fs/usr/lib/qvtouch" /f >/dev/null
 
 echo "driver host as its unit starts it"
 line=$QVTOUCH_ROOT/ttyCOM1

@@ -78,12 +78,20 @@ TEST(ReplayOptions, RefusesWhatItDoesNotKnow) {
   const std::vector<std::vector<std::string_view>> bad{
       {"--bogus"},        {"--set"},          {"--set", "XL"},         {"--set", "=5"},
       {"--set", "XL=x"},  {"--fail-before"},  {"--fail-before", "-1"}, {"a", "b"},
-      {"--set", "XL=1", "-x"}};
+      {"--set", "XL=1", "-x"}, {"--set", "Xcenter=1"}};
   for (const auto& args : bad) {
     const auto parsed = ParseOptions(args);
     ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << args[0];
     EXPECT_EQ(std::get<std::string>(parsed).find('\n'), std::string::npos);
   }
+}
+
+TEST(ReplayOptions, SettingNamesAreNotCaseSensitiveAndTakeTheSettingsSpelling) {
+  const std::vector<std::string_view> args{"--set", "xl=5", "--set", "PORT=2"};
+  const auto parsed = ParseOptions(args);
+  ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
+  EXPECT_EQ(std::get<Options>(parsed).Settings,
+            (std::map<std::string, std::uint32_t>{{"Port", 2}, {"XL", 5}}));
 }
 
 TEST(Replay, PrintsEveryRecordToneAndTheEndStateAsJsonLines) {
@@ -252,13 +260,26 @@ Outcome Shell(const std::string& command) {
 
 TEST(ReplayCommand, BadOptionsExitWithTwoAndPrintOneLineOnStandardError) {
   const std::string replay = QVTOUCH_REPLAY_BINARY;
-  for (const char* args : {"--nope", "--set XL=08x", "--set XL=99999999999"}) {
+  for (const char* args : {"--nope", "--set XL=08x", "--set XL=99999999999", "--set Colour=1"}) {
     const Outcome out = Shell(replay + " " + args + " </dev/null 2>/dev/null");
     EXPECT_EQ(out.Status, 2) << args;
     EXPECT_EQ(out.Output, "") << args;
     const Outcome err = Shell(replay + " " + args + " 2>&1 >/dev/null </dev/null");
     EXPECT_EQ(std::count(err.Output.begin(), err.Output.end(), '\n'), 1) << err.Output;
   }
+}
+
+// A line the driver can never open, or an input that is no file, ends the tool with one line.
+TEST(ReplayCommand, WhatCannotBeReplayedExitsWithOneAndOneLine) {
+  const std::string replay = QVTOUCH_REPLAY_BINARY;
+  for (const std::string args : {"--set Port=0", "--set port=10", "--set Port=-1", "/"}) {
+    const Outcome out = Shell(replay + " " + args + " </dev/null 2>/dev/null");
+    EXPECT_EQ(out.Status, 1) << args;
+    EXPECT_EQ(out.Output, "") << args;
+    const Outcome err = Shell(replay + " " + args + " 2>&1 >/dev/null </dev/null");
+    EXPECT_EQ(std::count(err.Output.begin(), err.Output.end(), '\n'), 1) << err.Output;
+  }
+  EXPECT_EQ(Shell(replay + " --set Port=9 </dev/null >/dev/null").Status, 0);
 }
 
 TEST(ReplayCommand, ReadsAFileOrStandardInput) {

@@ -51,11 +51,21 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& op
   std::vector<std::string> environment = EnvironmentWith(options.Environment);
   const std::vector<char*> arguments = Pointers(argv);
   const std::vector<char*> variables = Pointers(environment);
+  platform::UniqueFd output;
+  if (options.Output) {
+    output.Reset(::open(options.Output->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!output) throw std::runtime_error("cannot create " + options.Output->string());
+  }
 
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork");
   if (pid_ == 0) {
     ::dup2(readEnd.Get(), STDIN_FILENO);
+    if (output) {
+      ::dup2(output.Get(), STDOUT_FILENO);
+      ::dup2(output.Get(), STDERR_FILENO);
+    }
+    ::close_range(STDERR_FILENO + 1, ~0U, 0);  // the child gets the standard streams only
     if (options.Group && ::setresgid(*options.Group, *options.Group, *options.Group) != 0) _exit(126);
     if (options.User && ::setresuid(*options.User, *options.User, *options.User) != 0) _exit(126);
     ::execve(arguments[0], arguments.data(), variables.data());

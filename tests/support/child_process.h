@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ struct ChildOptions {
   std::vector<std::pair<std::string, std::string>> Environment;  // added to the test's own
   std::optional<uid_t> User;                                     // with that user's group
   std::optional<gid_t> Group;
+  // Where its standard output and standard error go (created or emptied); the test's own if none.
+  std::optional<std::filesystem::path> Output = std::nullopt;
 };
 
 class ChildProcess {

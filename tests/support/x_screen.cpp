@@ -55,9 +55,13 @@ void XScreen::Click(int x, int y) const {
 }
 
 void XScreen::PressKey(const char* name) const {
+  KeyDown(name);
+  KeyUp(name);
+}
+
+void XScreen::Key(const char* name, bool down) const {
   const KeyCode key = XKeysymToKeycode(display_, XStringToKeysym(name));
-  XTestFakeKeyEvent(display_, key, True, CurrentTime);
-  XTestFakeKeyEvent(display_, key, False, CurrentTime);
+  XTestFakeKeyEvent(display_, key, down ? True : False, CurrentTime);
   XSync(display_, False);
 }
 

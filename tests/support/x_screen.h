@@ -37,8 +37,13 @@ class XScreen {
   void Click(int x, int y) const;
   // Presses and releases the key of that name ("Return", "Escape").
   void PressKey(const char* name) const;
+  // Only presses it, or only releases it, as a person does whose key stays down a while.
+  void KeyDown(const char* name) const { Key(name, true); }
+  void KeyUp(const char* name) const { Key(name, false); }
 
  private:
+  void Key(const char* name, bool down) const;
+
   _XDisplay* display_;
 };
 

@@ -58,6 +58,7 @@ pid_t Spawn(const std::vector<std::string>& arguments, int errorFd = -1) {
   } else {
     posix_spawn_file_actions_adddup2(&actions, errorFd, STDERR_FILENO);
   }
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   pid_t pid = -1;
   const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

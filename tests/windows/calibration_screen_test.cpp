@@ -75,6 +75,8 @@ class ScriptedDriver final : public CalibrationDevice {
 };
 
 constexpr COLORREF kTargetCentre = RGB(255, 255, 0);
+// A key's release: repeat count 1, previously down, going up.
+constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0000001u);
 constexpr COLORREF kBackground = RGB(166, 202, 240);
 
 COLORREF ScreenPixel(int x, int y) {
@@ -174,9 +176,11 @@ TEST_F(CalibrationScreenTest, CancelShowsTheTargetsAgainAndEscapeEndsWithTheStor
     HWND confirm = WaitForWindow("Confirm Calibration");
     ASSERT_NE(confirm, nullptr);
     test::PressButton(confirm, IDCANCEL);
+    // The release of an Escape that went down in the dialog, as its Cancel, is not the window's.
+    PostMessageA(window, WM_KEYUP, VK_ESCAPE, kEscapeUp);
     EXPECT_TRUE(WaitForPixel(layout_.X1, layout_.Y1, kTargetCentre)) << "the next pass";
-    // Escape's release, while the first target of the next pass waits for its touch.
-    PostMessageA(window, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
+    // Escape pressed and released, while the first target of the next pass waits for its touch.
+    test::PressKey(window, VK_ESCAPE);
   });
   EXPECT_EQ(screen_->RunMessageLoop(), 0);
   user.join();

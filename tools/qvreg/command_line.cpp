@@ -45,7 +45,7 @@ std::string_view OperationName(Operation op) {
 std::variant<Command, HelpRequest, SyntaxError> ParseCommandLine(
     std::span<const std::string_view> args) {
   if (args.empty()) return SyntaxError{"no operation given", std::nullopt};
-  if (args[0] == "/?") return HelpRequest{std::nullopt};
+  if (args[0] == "/?" || args[0] == "--help") return HelpRequest{std::nullopt};
   const auto* const syntax = std::ranges::find(kSyntax, Lower(args[0]), &Syntax::Name);
   if (syntax == kSyntax.end()) {
     return SyntaxError{"unknown operation " + std::string(args[0]), std::nullopt};

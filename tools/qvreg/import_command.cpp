@@ -1,68 +1,97 @@
-// qvreg import: applies a .reg file, after checking all of it.
+// qvreg import: applies a .reg file whole or not at all, after checking all of it; a change the
+// store refuses is named by its line.
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <variant>
+#include <vector>
 
+#include "platform/registry/hive_changes.h"
 #include "platform/registry/reg_file.h"
 #include "tools/qvreg/commands.h"
 #include "tools/qvreg/key_name.h"
-#include "tools/qvreg/key_reader.h"
 #include "tools/qvreg/messages.h"
 
 namespace qvtouch::qvreg {
 namespace {
 
+using platform::Hive;
+using platform::HiveChange;
 using platform::RegFileKey;
+using Action = HiveChange::Action;
 
-// Deleting what is not there is no failure: the file's wish holds already.
-LSTATUS Deleted(LSTATUS status) {
-  return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+// A hive's changes, with the line of the file that asks for each.
+struct Changes {
+  std::vector<HiveChange> Steps;
+  std::vector<std::size_t> Lines;
+
+  void Add(HiveChange change, std::size_t line) {
+    change.AbsentIsDone = true;  // deleting what is not there: the file's wish holds already
+    Steps.push_back(std::move(change));
+    Lines.push_back(line);
+  }
+};
+
+void AddSection(const KeyName& name, const RegFileKey& section, Changes& changes) {
+  if (section.Remove) {
+    changes.Add({Action::DeleteTree, name.SubKey}, section.Line);
+    return;
+  }
+  changes.Add({Action::CreateKey, name.SubKey}, section.Line);
+  for (const platform::RegFileValue& value : section.Values) {
+    if (value.Remove) {
+      changes.Add({Action::DeleteValue, name.SubKey, value.Name}, value.Line);
+    } else {
+      changes.Add({Action::SetValue, name.SubKey, value.Name, value.Type, value.Data}, value.Line);
+    }
+  }
 }
 
-LSTATUS Apply(const KeyName& name, const RegFileKey& section) {
-  if (section.Remove) return Deleted(RegDeleteTreeA(name.RootHandle(), name.SubKey.c_str()));
-  ScopedKey key;
-  LSTATUS status =
-      RegCreateKeyExA(name.RootHandle(), name.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE, nullptr, key.Out(), nullptr);
-  for (auto value = section.Values.begin();
-       status == ERROR_SUCCESS && value != section.Values.end(); ++value) {
-    status = value->Remove
-                 ? Deleted(RegDeleteValueA(key.Get(), value->Name.c_str()))
-                 : RegSetValueExA(key.Get(), value->Name.c_str(), 0, value->Type,
-                                  value->Data.data(), static_cast<DWORD>(value->Data.size()));
-  }
-  return status;
+std::variant<std::vector<std::uint8_t>, std::string> ReadFile(const std::string& file) {
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) return file + " is a folder, not a .reg file.";
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+  if (!in && !in.eof()) return "Cannot read " + file + ": " + std::strerror(errno) + ".";
+  return bytes;
 }
 
 }  // namespace
 
 int Import(const Command& command) {
   const std::string& file = command.Operands[0];
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-  if (!in && !in.eof()) return Fail("Cannot read " + file + ": " + std::strerror(errno) + ".");
+  const auto bytes = ReadFile(file);
+  if (const auto* error = std::get_if<std::string>(&bytes)) return Fail(*error);
 
-  const auto read = platform::ReadRegFile(bytes);
+  const auto read = platform::ReadRegFile(std::get<std::vector<std::uint8_t>>(bytes));
   if (const auto* error = std::get_if<platform::RegFileError>(&read)) {
     const std::string where =
         error->Line == 0 ? file : file + ", line " + std::to_string(error->Line);
     return Fail(where + ": " + error->Message + ".");
   }
-  const auto& content = std::get<platform::RegFile>(read);
-  std::vector<KeyName> names;
-  for (const RegFileKey& section : content.Keys) {
+  Changes machine;
+  Changes user;
+  for (const RegFileKey& section : std::get<platform::RegFile>(read).Keys) {
     const auto name = ParseKeyName(section.Path);
     if (!name) return FailKeyName(section.Path);
     if (section.Remove && name->SubKey.empty()) return Fail("A root key cannot be deleted.");
-    names.push_back(*name);
+    AddSection(*name, section, name->Root == Hive::LocalMachine ? machine : user);
   }
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const LSTATUS status = Apply(names[i], content.Keys[i]);
-    if (status != ERROR_SUCCESS) return Fail(status, names[i].Root);
+
+  const platform::ChangeResult result = platform::ChangeHives(machine.Steps, user.Steps);
+  if (result.Status == ERROR_SUCCESS) return Succeed();
+  if (!result.Refused) {
+    return Fail(result.Status, machine.Steps.empty() ? Hive::CurrentUser : Hive::LocalMachine);
   }
-  return Succeed();
+  const bool inMachine = *result.Refused < machine.Steps.size();
+  const std::size_t line = inMachine ? machine.Lines[*result.Refused]
+                                     : user.Lines[*result.Refused - machine.Steps.size()];
+  return Fail(file + ", line " + std::to_string(line) + ": " +
+              StatusMessage(result.Status, inMachine ? Hive::LocalMachine : Hive::CurrentUser) +
+              " Nothing was imported.");
 }
 
 }  // namespace qvtouch::qvreg

@@ -1,6 +1,7 @@
 #include "tools/qvreg/key_reader.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace qvtouch::qvreg {
 namespace {
@@ -60,14 +61,39 @@ LSTATUS ReadValue(HKEY key, const std::string& name, platform::RegFileValue& val
 }
 
 LSTATUS VisitTree(HKEY key, const std::string& fullName, const KeyVisitor& visit) {
-  KeyContents contents;
-  LSTATUS status = ReadKeyContents(key, contents);
-  if (status == ERROR_SUCCESS) status = visit(key, fullName, contents);
-  for (const std::string& subkey : contents.Subkeys) {
-    if (status != ERROR_SUCCESS) break;
-    ScopedKey child;
-    status = RegOpenKeyExA(key, subkey.c_str(), 0, KEY_READ, child.Out());
-    if (status == ERROR_SUCCESS) status = VisitTree(child.Get(), fullName + '\\' + subkey, visit);
+  // Without recursion: a tree may be as deep as the store allows, and the stack is no place for
+  // that. Each level holds its key, open, and the subkeys still to visit.
+  struct CloseKey {
+    void operator()(HKEY opened) const { RegCloseKey(opened); }
+  };
+  struct Level {
+    HKEY Key;
+    std::unique_ptr<HKEY__, CloseKey> Opened;  // null for the key the walk starts at
+    std::string Name;
+    std::vector<std::string> Subkeys;
+    std::size_t Next = 0;
+  };
+  std::vector<Level> levels;
+  const auto enter = [&](HKEY each, std::unique_ptr<HKEY__, CloseKey> opened, std::string name) {
+    KeyContents contents;
+    LSTATUS status = ReadKeyContents(each, contents);
+    if (status == ERROR_SUCCESS) status = visit(each, name, contents);
+    levels.push_back({each, std::move(opened), std::move(name), std::move(contents.Subkeys)});
+    return status;
+  };
+  LSTATUS status = enter(key, nullptr, fullName);
+  while (status == ERROR_SUCCESS && !levels.empty()) {
+    Level& level = levels.back();
+    if (level.Next == level.Subkeys.size()) {
+      levels.pop_back();
+      continue;
+    }
+    const std::string& subkey = level.Subkeys[level.Next++];
+    HKEY child = nullptr;
+    status = RegOpenKeyExA(level.Key, subkey.c_str(), 0, KEY_READ, &child);
+    if (status == ERROR_SUCCESS) {
+      status = enter(child, std::unique_ptr<HKEY__, CloseKey>(child), level.Name + '\\' + subkey);
+    }
   }
   return status;
 }

@@ -3,7 +3,6 @@
 #include <iostream>
 
 namespace qvtouch::qvreg {
-namespace {
 
 std::string StatusMessage(LSTATUS status, platform::Hive hive) {
   const std::string store = platform::HiveFile(hive).string();
@@ -32,8 +31,6 @@ std::string StatusMessage(LSTATUS status, platform::Hive hive) {
       return "The registry call failed with error " + std::to_string(status) + ".";
   }
 }
-
-}  // namespace
 
 int Succeed() {
   std::cout << "The operation completed successfully.\n";

@@ -21,7 +21,10 @@ int Fail(std::string_view message);
 // Fails for a key name that does not start with a root qvreg knows.
 int FailKeyName(std::string_view text);
 
-// Fails with what a registry call's result means; hive names the store in question.
+// What a registry call's result means; hive names the store in question.
+std::string StatusMessage(LSTATUS status, platform::Hive hive);
+
+// Fails with that message.
 int Fail(LSTATUS status, platform::Hive hive);
 
 }  // namespace qvtouch::qvreg

@@ -1,6 +1,8 @@
 #include "tools/replay/replay.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <istream>
 #include <ostream>
 
@@ -11,6 +13,23 @@
 #include "driver/driver_harness.h"
 
 namespace qvtouch::replay {
+namespace {
+
+// The driver setting a name stands for, in its own spelling; names are not case-sensitive, as in
+// the store.
+std::optional<std::string_view> SettingName(std::string_view name) {
+  const auto same = [name](const driver::SettingDefinition& setting) {
+    return std::ranges::equal(setting.Name, name, [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+  };
+  const auto found = std::ranges::find_if(driver::kSettings, same);
+  if (found == driver::kSettings.end()) return std::nullopt;
+  return found->Name;
+}
+
+}  // namespace
+
 std::variant<Options, std::string> ParseOptions(std::span<const std::string_view> args) {
   Options options;
   bool haveFile = false;
@@ -32,7 +51,12 @@ std::variant<Options, std::string> ParseOptions(std::span<const std::string_view
         return "--set " + std::string(*setting) +
                ": VALUE must be a 32-bit decimal, negative decimal or 0x-prefixed hex number";
       }
-      options.Settings[std::string(setting->substr(0, equals))] = *value;
+      const auto name = SettingName(setting->substr(0, equals));
+      if (!name) {
+        return "--set " + std::string(*setting) + ": " + std::string(setting->substr(0, equals)) +
+               " is not a driver setting";
+      }
+      options.Settings[std::string(*name)] = *value;
     } else if (arg == "--reload") {
       options.Reload = true;
     } else if (arg == "--arm-capture") {
@@ -52,6 +76,13 @@ std::variant<Options, std::string> ParseOptions(std::span<const std::string_view
     }
   }
   return options;
+}
+
+std::optional<std::string> LineProblem(const Options& options) {
+  const auto port = options.Settings.find("Port");
+  if (port == options.Settings.end() || driver::ComPortName(port->second)) return std::nullopt;
+  return "Port " + std::to_string(port->second) +
+         " names no COM port (1 to 9): the driver would never open its line";
 }
 
 void Run(const Options& options, std::istream& input, std::ostream& output) {

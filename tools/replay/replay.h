@@ -17,7 +17,8 @@
 namespace qvtouch::replay {
 
 struct Options {
-  std::map<std::string, std::uint32_t> Settings;  // REG_DWORD values under the Parameters key
+  // REG_DWORD values under the Parameters key, by the driver setting's own spelling ("XL").
+  std::map<std::string, std::uint32_t> Settings;
   bool Reload = false;
   bool ArmCapture = false;
   std::multiset<std::uint64_t> FailBefore;  // offsets before which one read fails
@@ -26,6 +27,9 @@ struct Options {
 
 // The options, or a one-line message saying what is wrong with them.
 std::variant<Options, std::string> ParseOptions(std::span<const std::string_view> args);
+
+// Why the driver cannot read a line with these settings (its Port names no COM port), or nothing.
+std::optional<std::string> LineProblem(const Options& options);
 
 // Runs the driver over the input, writing one JSON object per event to output.
 void Run(const Options& options, std::istream& input, std::ostream& output);

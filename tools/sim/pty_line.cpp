@@ -83,8 +83,9 @@ bool MakeLink(const fs::path& link, const fs::path& target, std::string& error) 
   fs::create_symlink(target, temporary, code);
   if (!code) fs::rename(temporary, link, code);
   if (code) {
-    fs::remove(temporary, code);
     error = "cannot make the link " + link.string() + ": " + code.message();
+    std::error_code ignored;  // the reason above stands, whatever the clean-up meets
+    fs::remove(temporary, ignored);
     return false;
   }
   return true;

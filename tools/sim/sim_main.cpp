@@ -74,6 +74,10 @@ int RunOnLine(const SimOptions& options) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::printf("%s\n", qvtouch::sim::kSimUsage.data());
+    return 0;
+  }
   const auto parsed = qvtouch::sim::ParseSimOptions(args);
   if (const auto* error = std::get_if<std::string>(&parsed)) {
     std::fprintf(stderr, "qvtouch-sim: %s\n%s\n", error->c_str(), qvtouch::sim::kSimUsage.data());

@@ -18,7 +18,7 @@
 #include "driver/driver_harness.h"
 #include "driver/kernel.h"
 #include "platform/device/control_server.h"
-#include "platform/device/unix_socket.h"
+#include "platform/posix/unix_socket.h"
 
 namespace qvtouch::platform::testing {
 

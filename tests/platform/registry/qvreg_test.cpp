@@ -41,6 +41,7 @@ class Qvreg : public RegistryTest {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addclosefrom_np(&files, 3);
     std::vector<char*> argv{const_cast<char*>(QVREG_BINARY)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -237,6 +238,48 @@ TEST_F(Qvreg, AnImportWithAnErrorChangesNothing) {
   EXPECT_EQ(Run({"import", file}).Status, 1);
   EXPECT_EQ(Run({"query", R"(HKCU\Good)"}), (Result{1, "", kNotFound}));
   EXPECT_FALSE(std::filesystem::exists(HiveFile(Hive::CurrentUser)));
+}
+
+// A change the store refuses after others were applied in the same import: none stays, and the
+// refused line is named. Here the refusal is a key one level deeper than the store allows, in
+// the second hive of the file.
+TEST_F(Qvreg, AnImportTheStoreRefusesLateChangesNothingAndNamesTheLine) {
+  const std::string file = (Root() / "late.reg").string();
+  std::string tooDeep = "HKEY_CURRENT_USER";
+  for (int level = 0; level <= 512; ++level) tooDeep += "\\k";
+  std::ofstream(file) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                      << "[HKEY_LOCAL_MACHINE\\Software\\First]\r\n\"A\"=dword:00000001\r\n\r\n"
+                      << "[HKEY_CURRENT_USER\\Second]\r\n\"B\"=dword:00000002\r\n\r\n"
+                      << "[" << tooDeep << "]\r\n";
+  EXPECT_EQ(Run({"import", file}),
+            (Result{1, "",
+                    "ERROR: " + file + ", line 9: The parameter is incorrect. Nothing was imported.\n"}));
+  EXPECT_EQ(Run({"query", R"(HKLM\Software\First)"}), (Result{1, "", kNotFound}));
+  EXPECT_EQ(Run({"query", R"(HKCU\Second)"}), (Result{1, "", kNotFound}));
+}
+
+TEST_F(Qvreg, AFolderIsNoFileToImport) {
+  EXPECT_EQ(Run({"import", Root().string()}),
+            (Result{1, "", "ERROR: " + Root().string() + " is a folder, not a .reg file.\n"}));
+}
+
+// The platform's limits: 512 keys deep and 255 characters a name. A tree as deep as they allow is
+// read, exported and deleted whole.
+TEST_F(Qvreg, KeysBeyondThePlatformsLimitsAreRefusedAndTheDeepestTreeIsWalked) {
+  std::string deepest = "HKLM";
+  for (int level = 0; level < 512; ++level) deepest += "\\k";
+  const std::string invalid = "ERROR: The parameter is incorrect.\n";
+  EXPECT_EQ(Run({"add", deepest + "\\k", "/f"}), (Result{1, "", invalid}));
+  EXPECT_EQ(Run({"add", "HKLM\\" + std::string(256, 'n'), "/f"}), (Result{1, "", invalid}));
+  Do({"add", deepest, "/v", "Bottom", "/t", "REG_DWORD", "/d", "1", "/f"});
+  const Result tree = Run({"query", R"(HKLM\k)", "/s"});
+  EXPECT_EQ(tree.Status, 0) << tree.Err;
+  EXPECT_NE(tree.Out.find("Bottom    REG_DWORD    0x1"), std::string::npos);
+  Do({"export", R"(HKLM\k)", (Root() / "deep.reg").string()});
+  Do({"delete", R"(HKLM\k)", "/f"});
+  EXPECT_EQ(Run({"query", R"(HKLM\k)"}), (Result{1, "", kNotFound}));
+  Do({"import", (Root() / "deep.reg").string()});
+  EXPECT_EQ(Run({"query", R"(HKLM\k)", "/s"}).Out, tree.Out);
 }
 
 TEST_F(Qvreg, ADamagedStoreIsNamedAndLeftAsItIs) {

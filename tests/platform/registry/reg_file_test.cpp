@@ -45,18 +45,20 @@ constexpr std::string_view kEveryForm =
     "\"Old\"=-\n"
     "[-HKEY_CURRENT_USER\\Obsolete]\n";
 
+// With the line each key and value starts on.
 const RegFile kEveryFormRead{{
     {R"(HKEY_LOCAL_MACHINE\Software\QVTouch)",
      false,
-     {{"Port", false, REG_DWORD, {0x1E, 0, 0, 0}},
-      {"Path", false, REG_SZ, Text(R"(C:\Program Files\"QV")")},
-      {"", false, REG_SZ, Text("")},
-      {"Raw", false, REG_BINARY, {1, 2, 0xFF}},
-      {"Empty", false, REG_BINARY, {}},
-      {"Wide", false, REG_SZ, Text("A\nB")},
-      {"Four", false, REG_DWORD, {42, 0, 0, 0}},
-      {"Old", true, REG_SZ, {}}}},
-    {R"(HKEY_CURRENT_USER\Obsolete)", true, {}},
+     {{"Port", false, REG_DWORD, {0x1E, 0, 0, 0}, 5},
+      {"Path", false, REG_SZ, Text(R"(C:\Program Files\"QV")"), 6},
+      {"", false, REG_SZ, Text(""), 7},
+      {"Raw", false, REG_BINARY, {1, 2, 0xFF}, 8},
+      {"Empty", false, REG_BINARY, {}, 10},
+      {"Wide", false, REG_SZ, Text("A\nB"), 11},
+      {"Four", false, REG_DWORD, {42, 0, 0, 0}, 12},
+      {"Old", true, REG_SZ, {}, 13}},
+     4},
+    {R"(HKEY_CURRENT_USER\Obsolete)", true, {}, 14},
 }};
 
 TEST(RegFileReader, ReadsEveryFormOfData) {
@@ -115,13 +117,14 @@ TEST(RegFileWriter, WritesTheFormatThatReadsBackTheSame) {
   const RegFile content{{
       {R"(HKEY_CURRENT_USER\Control Panel\Mouse)",
        false,
-       {{"", false, REG_SZ, Text("default")},
-        {"Quote\"d", false, REG_SZ, Text(R"(C:\dir)")},
-        {"Lines", false, REG_SZ, Text("a\r\nb")},
-        {"XL", false, REG_DWORD, {0x60, 0xF0, 0xFF, 0xFF}},
-        {"Raw", false, REG_BINARY, {0, 0xAB}},
-        {"Gone", true, REG_SZ, {}}}},
-      {R"(HKEY_CURRENT_USER\Old)", true, {}},
+       {{"", false, REG_SZ, Text("default"), 4},
+        {"Quote\"d", false, REG_SZ, Text(R"(C:\dir)"), 5},
+        {"Lines", false, REG_SZ, Text("a\r\nb"), 6},
+        {"XL", false, REG_DWORD, {0x60, 0xF0, 0xFF, 0xFF}, 7},
+        {"Raw", false, REG_BINARY, {0, 0xAB}, 8},
+        {"Gone", true, REG_SZ, {}, 9}},
+       3},
+      {R"(HKEY_CURRENT_USER\Old)", true, {}, 11},
   }};
   const auto written = WriteRegFile(content);
   ASSERT_TRUE(std::holds_alternative<std::string>(written));

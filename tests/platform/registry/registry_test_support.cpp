@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/registry/sqlite_connection.h"
+
 namespace qvtouch::platform::test {
 
 RegistryTest::RegistryTest() {
@@ -62,6 +64,11 @@ std::optional<DWORD> QueryDword(HKEY key, const char* name) {
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void MoveLogIntoHive(const std::filesystem::path& file) {
+  Connection db(file.c_str(), SQLITE_OPEN_READWRITE);
+  db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {

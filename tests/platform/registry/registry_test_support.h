@@ -39,6 +39,8 @@ void SetString(HKEY key, const char* name, const std::string& text);
 std::optional<DWORD> QueryDword(HKEY key, const char* name);
 
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file);
+// Moves every change from the hive's write-ahead log into its file, so that the file holds it all.
+void MoveLogIntoHive(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
 // Runs body in a forked child, whose exit status is body's result.

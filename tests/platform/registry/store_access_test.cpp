@@ -111,8 +111,11 @@ void ExpectDamageReportedAndFileUntouched(const std::filesystem::path& file) {
             ERROR_BADDB);
   EXPECT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, "System"), ERROR_BADDB);
   EXPECT_EQ(FileBytes(file), before);
-  EXPECT_EQ(std::filesystem::directory_iterator(file.parent_path())->path(), file)
-      << "no journal left behind";
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "machine.db" || name == "machine.db-wal" || name == "machine.db-shm")
+        << "left behind: " << name;
+  }
 }
 
 TEST_F(StoreAccess, AFileThatIsNoDatabaseIsReportedAndLeftAsItIs) {
@@ -126,6 +129,7 @@ TEST_F(StoreAccess, ADatabaseWithDamagedPagesIsReportedAndLeftAsItIs) {
   for (int i = 0; i < 12; ++i)
     SetString(key, ("Value" + std::to_string(i)).c_str(), std::string(1000, 'x'));
   RegCloseKey(key);
+  MoveLogIntoHive(HiveFile(Hive::LocalMachine));
   std::vector<std::uint8_t> bytes = FileBytes(HiveFile(Hive::LocalMachine));
   constexpr std::size_t kPage = 4096;
   ASSERT_GT(bytes.size(), 3 * kPage);
@@ -137,6 +141,7 @@ TEST_F(StoreAccess, ADatabaseWithDamagedPagesIsReportedAndLeftAsItIs) {
 TEST_F(StoreAccess, AnotherProgramsDatabaseIsNoHive) {
   // A sound SQLite database whose header names another application.
   RegCloseKey(CreateKey(HKEY_CURRENT_USER, "Software"));
+  MoveLogIntoHive(HiveFile(Hive::CurrentUser));
   std::vector<std::uint8_t> bytes = FileBytes(HiveFile(Hive::CurrentUser));
   bytes[68] ^= 0xFF;  // the application id in the database header
   WriteFile(HiveFile(Hive::LocalMachine), bytes);

@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "platform/device/unix_socket.h"
+#include "platform/posix/unix_socket.h"
 
 namespace qvtouch::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/device/unix_socket.h"
+#include "platform/posix/unix_socket.h"
 
 #include <poll.h>
 #include <sys/socket.h>

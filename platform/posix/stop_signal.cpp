@@ -1,4 +1,4 @@
-#include "platform/device/stop_signal.h"
+#include "platform/posix/stop_signal.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

@@ -1,0 +1,71 @@
+#include "platform/kernel_nt/nt_objects.h"
+
+namespace qvtouch::platform {
+
+NtStatus WaitFor(PVOID object, std::optional<std::int64_t> timeout) {
+  LARGE_INTEGER due;
+  if (timeout) due.QuadPart = *timeout;
+  const NTSTATUS status =
+      KeWaitForSingleObject(object, Executive, KernelMode, FALSE, timeout ? &due : nullptr);
+  return status == STATUS_TIMEOUT ? STATUS_TIMEOUT : STATUS_SUCCESS;
+}
+
+NtStatus NtEvent::Wait(std::optional<std::int64_t> timeout) {
+  return WaitFor(&event_, timeout);
+}
+
+NtTimer::NtTimer(std::function<void()> deferredRoutine)
+    : deferredRoutine_(std::move(deferredRoutine)) {
+  KeInitializeTimer(&timer_);
+  KeInitializeDpc(&dpc_, Deferred, this);
+}
+
+NtTimer::~NtTimer() {
+  // A DPC already queued or running must finish before the routine it calls goes away.
+  KeCancelTimer(&timer_);
+  KeFlushQueuedDpcs();
+}
+
+bool NtTimer::Set(std::int64_t dueTime) {
+  LARGE_INTEGER due;
+  due.QuadPart = dueTime;
+  return KeSetTimer(&timer_, due, &dpc_) != FALSE;
+}
+
+VOID NTAPI NtTimer::Deferred(PKDPC, PVOID context, PVOID, PVOID) {
+  static_cast<NtTimer*>(context)->deferredRoutine_();
+}
+
+std::unique_ptr<NtThread> NtThread::Start(std::function<void()> routine, NtStatus& status) {
+  std::unique_ptr<NtThread> thread(new (std::nothrow) NtThread(std::move(routine)));
+  if (!thread) {
+    status = STATUS_INSUFFICIENT_RESOURCES;
+    return nullptr;
+  }
+  HANDLE handle = nullptr;
+  status = PsCreateSystemThread(&handle, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr, Run,
+                                thread.get());
+  if (!NT_SUCCESS(status)) return nullptr;
+  // The handle is closed at once; the referenced object is what Join waits for. The handle was
+  // made just now for a thread, so neither its type needs checking (mingw-w64 declares the type
+  // object PsThreadType one indirection off) nor can the reference fail.
+  ObReferenceObjectByHandle(handle, SYNCHRONIZE, nullptr, KernelMode, &thread->thread_, nullptr);
+  ZwClose(handle);
+  return thread;
+}
+
+NtThread::~NtThread() {
+  Join();
+  if (thread_ != nullptr) ObDereferenceObject(thread_);
+}
+
+void NtThread::Join() {
+  if (thread_ != nullptr) WaitFor(thread_, std::nullopt);
+}
+
+VOID NTAPI NtThread::Run(PVOID context) {
+  static_cast<NtThread*>(context)->routine_();
+  PsTerminateSystemThread(STATUS_SUCCESS);
+}
+
+}  // namespace qvtouch::platform

@@ -1,0 +1,83 @@
+// The kernel's synchronisation objects behind the driver's kernel interface: the spin lock,
+// notification events, the one-shot timer with its DPC, and system threads. Each lives in
+// non-paged memory, since the read completion and the DPC reach them at DISPATCH_LEVEL.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <new>
+
+#include "driver/kernel.h"
+#include "platform/kernel_nt/wdk.h"
+
+namespace qvtouch::platform {
+
+// Every object the driver makes comes from non-paged pool (operator new); null when there is none.
+template <typename T, typename... Args>
+std::unique_ptr<T> MakeNonPaged(Args&&... args) {
+  return std::unique_ptr<T>(new (std::nothrow) T(std::forward<Args>(args)...));
+}
+
+class NtSpinLock final : public driver::KernelSpinLock {
+ public:
+  NtSpinLock() { KeInitializeSpinLock(&lock_); }
+  void lock() override { oldIrql_ = KeAcquireSpinLockRaiseToDpc(&lock_); }
+  void unlock() override { KeReleaseSpinLock(&lock_, oldIrql_); }
+
+ private:
+  KSPIN_LOCK lock_;
+  KIRQL oldIrql_ = PASSIVE_LEVEL;  // written by the holder only
+};
+
+class NtEvent final : public driver::KernelEvent {
+ public:
+  NtEvent() { KeInitializeEvent(&event_, NotificationEvent, FALSE); }
+  void Set() override { KeSetEvent(&event_, IO_NO_INCREMENT, FALSE); }
+  void Clear() override { KeClearEvent(&event_); }
+  NtStatus Wait(std::optional<std::int64_t> timeout) override;
+
+ private:
+  KEVENT event_;
+};
+
+class NtTimer final : public driver::KernelTimer {
+ public:
+  explicit NtTimer(std::function<void()> deferredRoutine);
+  ~NtTimer() override;
+  NtTimer(const NtTimer&) = delete;
+  NtTimer& operator=(const NtTimer&) = delete;
+
+  bool Set(std::int64_t dueTime) override;
+  bool Cancel() override { return KeCancelTimer(&timer_) != FALSE; }
+
+ private:
+  static VOID NTAPI Deferred(PKDPC dpc, PVOID context, PVOID, PVOID);
+
+  KTIMER timer_;
+  KDPC dpc_;
+  std::function<void()> deferredRoutine_;
+};
+
+class NtThread final : public driver::SystemThread {
+ public:
+  // Starts the thread; null, with the status, when it cannot.
+  static std::unique_ptr<NtThread> Start(std::function<void()> routine, NtStatus& status);
+  ~NtThread() override;
+  NtThread(const NtThread&) = delete;
+  NtThread& operator=(const NtThread&) = delete;
+
+  void Join() override;
+
+ private:
+  explicit NtThread(std::function<void()> routine) : routine_(std::move(routine)) {}
+  static VOID NTAPI Run(PVOID context);
+
+  std::function<void()> routine_;
+  PVOID thread_ = nullptr;  // the referenced thread object
+};
+
+// Waits at passive level in kernel mode, so that the waiting thread's stack stays resident: the
+// read completion may write into a request whose record lives on that stack.
+NtStatus WaitFor(PVOID object, std::optional<std::int64_t> timeout);
+
+}  // namespace qvtouch::platform

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Checks the image qvtouch.sys: a PE32+ native image for the platform's kernel, version 5.2,
+# entered at DriverEntry, exporting nothing, importing only from ntoskrnl.exe and HAL.dll and only
+# functions that Server 2003 x64 exports, and without global constructors (nothing would run them).
+# Usage: image_check.sh QVTOUCH_SYS
+set -euo pipefail
+image=$1
+objdump=x86_64-w64-mingw32-objdump
+nm=x86_64-w64-mingw32-nm
+
+# The kernel's and the HAL's functions the driver may use.
+allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoBuildDeviceIoControlRequest
+  IoBuildSynchronousFsdRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink IoDeleteDevice
+  IoDeleteSymbolicLink IoFreeIrp IoGetDeviceObjectPointer IoReuseIrp IofCallDriver
+  IofCompleteRequest KeAcquireSpinLockRaiseToDpc KeBugCheckEx KeCancelTimer KeClearEvent
+  KeDelayExecutionThread KeFlushQueuedDpcs KeInitializeDpc KeInitializeEvent KeInitializeTimer
+  KeReleaseSpinLock KeSetEvent KeSetTimer KeWaitForSingleObject ObReferenceObjectByHandle
+  ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread RtlCreateRegistryKey
+  RtlQueryRegistryValues RtlWriteRegistryValue ZwClose memcmp memcpy memmove memset HalMakeBeep "
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+expect_header() {  # NAME VALUE: the private header field as objdump prints it
+  local actual
+  actual=$(awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers")
+  [ "$actual" = "$2" ] || fail "$1 is '$actual', expected '$2'"
+}
+
+headers=$($objdump -p "$image")
+expect_header Magic 020b
+expect_header Subsystem 00000001
+expect_header MajorSubsystemVersion 5
+expect_header MinorSubsystemVersion 2
+expect_header MajorOSystemVersion 5
+expect_header MinorOSystemVersion 2
+
+image_base=$(awk '$1 == "ImageBase" { print $2 }' <<<"$headers")
+entry=$(awk '$1 == "AddressOfEntryPoint" { print $2 }' <<<"$headers")
+driver_entry=$($nm "$image" | awk '$3 == "DriverEntry" { print $1 }')
+[ -n "$driver_entry" ] && [ $((16#$driver_entry - 16#$image_base)) -eq $((16#$entry)) ] ||
+  fail "the entry point is not DriverEntry"
+
+grep -q "There is an export table" <<<"$headers" && fail "the image exports functions"
+
+dlls=$(awk '/DLL Name:/ { print $3 }' <<<"$headers" | sort | tr '\n' ' ')
+[ "$dlls" = "HAL.dll ntoskrnl.exe " ] || fail "imports from: $dlls"
+imports=$(awk '/DLL Name:/ { dll = 1 } dll && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print $3 }' \
+  <<<"$headers")
+[ -n "$imports" ] || fail "no imports found"
+allowed_imports=" $(echo $allowed_imports) "  # one space between names
+for name in $imports; do
+  [[ "$allowed_imports" == *" $name "* ]] || fail "imports $name, which is not on the list"
+done
+
+# The constructor list holds only its two end markers.
+ctors=$($nm "$image" | awk '$3 == "__CTOR_LIST__" { print $1 }')
+dtors=$($nm "$image" | awk '$3 == "__DTOR_LIST__" { print $1 }')
+[ $((16#$dtors - 16#$ctors)) -eq 16 ] || fail "the image has global constructors"
+
+echo "qvtouch.sys: $((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
+[ "$failures" -eq 0 ]
