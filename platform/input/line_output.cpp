@@ -5,12 +5,17 @@
 
 #include "platform/input/sink_error.h"
 #include "platform/input/sink_choice.h"
+#include "platform/posix/foreign_links.h"
 
 namespace qvtouch::platform {
 namespace {
 
 std::FILE* OpenFile(std::string_view path) {
   if (path == kStandardOutputPath || path == kHostLogPath) return nullptr;
+  if (const auto link = ForeignLink(std::string(path))) {
+    throw SinkError("recorder file " + std::string(path) + " is reached through " +
+                    link->string() + ", a symbolic link of another user");
+  }
   // "e": close on exec, so that programs the host starts do not inherit the log.
   std::FILE* file = std::fopen(std::string(path).c_str(), "ae");
   if (file == nullptr) {

@@ -60,6 +60,10 @@ DriverHost::DriverHost(std::unique_ptr<PointerSink> pointer)
   const NtStatus status = driver_.DriverEntry(kServiceKeyPath);
   if (!NT_SUCCESS(status)) throw HostStartError(StartFailure(status, serveError_));
   ConnectClassDriver();
+  // Only now: the control device's name is this host's, so no other host serves the registry.
+  std::string registryError;
+  registry_ = RegistryService::Start(registryError);
+  if (!registry_) throw HostStartError(registryError);
 }
 
 DriverHost::~DriverHost() { Stop(); }
@@ -77,6 +81,7 @@ void DriverHost::ConnectClassDriver() {
 void DriverHost::Stop() {
   if (stopped_) return;
   stopped_ = true;
+  registry_.reset();
   server_.StopServing();
   driver_.Unload();
   server_.Join();

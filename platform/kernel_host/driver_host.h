@@ -1,5 +1,7 @@
 // The driver host: the touch driver started on the Linux kernel stand-in, with its control device
-// served on a socket, its pointer port connected to the mouse class stand-in, and its speaker.
+// served on a socket, its pointer port connected to the mouse class stand-in, and its speaker;
+// and, as the platform's kernel serves its registry, the registry service that makes the changes
+// to the machine's settings that operators may make.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include "platform/device/control_server.h"
 #include "platform/input/mouse_class.h"
 #include "platform/kernel_host/host_kernel.h"
+#include "platform/registry/registry_service.h"
 #include "platform/sound/tone_sink.h"
 
 namespace qvtouch::platform {
@@ -24,8 +27,8 @@ class DriverHost {
  public:
   // Starts the driver as the system does at boot and connects the class driver. The pointer
   // records go to the sink the store names, or to `pointer` when one is given (a measurement's
-  // own). Throws HostStartError when the store cannot be read, a sink cannot be opened, or the
-  // control device's name is taken.
+  // own). Throws HostStartError when the store cannot be read, a sink cannot be opened, the
+  // control device's name is taken, or the registry service cannot listen.
   explicit DriverHost(std::unique_ptr<PointerSink> pointer = nullptr);
   // Stops, as Stop does.
   ~DriverHost();
@@ -49,6 +52,7 @@ class DriverHost {
   std::string serveError_;  // why the control device could not be served
   HostKernel kernel_;
   driver::TouchDriver driver_;
+  std::unique_ptr<RegistryService> registry_;
   bool stopped_ = false;
 };
 

@@ -58,7 +58,9 @@ std::optional<Hive> PredefinedHive(HKEY handle) {
 }  // namespace
 
 std::optional<OpenKey> LookUpKey(HKEY handle) {
-  if (const auto hive = PredefinedHive(handle)) return OpenKey{*hive, kRootKeyId, KEY_ALL_ACCESS};
+  if (const auto hive = PredefinedHive(handle)) {
+    return OpenKey{*hive, kRootKeyId, KEY_ALL_ACCESS, std::string()};
+  }
   return Table().Find(ValueOf(handle));
 }
 

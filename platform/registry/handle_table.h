@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/registry/hive.h"
 #include "platform/registry/winreg.h"
@@ -14,6 +15,7 @@ struct OpenKey {
   Hive KeyHive;
   std::int64_t Id;
   REGSAM Granted;
+  std::string Path;  // from the hive's root, as the caller named it
 };
 
 // The key behind an open handle or a predefined key (the root of its hive, with every right:

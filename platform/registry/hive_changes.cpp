@@ -5,6 +5,7 @@
 #include "platform/registry/hive_database.h"
 #include "platform/registry/key_path.h"
 #include "platform/registry/key_store.h"
+#include "platform/registry/registry_service.h"
 #include "platform/registry/schema.h"
 #include "platform/registry/store_error.h"
 #include "platform/registry/value_data.h"
@@ -13,11 +14,14 @@
 namespace qvtouch::platform {
 namespace {
 
-// The key a change names, if it exists; throws StoreError for a malformed path.
+// The key a change names, if it exists; throws StoreError for a malformed path, and for a path
+// that no longer leads to the key the change's handle holds.
 std::optional<std::int64_t> ExistingKey(Connection& db, const HiveChange& change) {
   const auto names = SplitKeyPath(change.Key);
   if (!names) throw StoreError(ERROR_INVALID_PARAMETER);
-  return FindKey(db, kRootKeyId, *names);
+  const auto key = FindKey(db, kRootKeyId, *names);
+  if (change.KeyId && key != change.KeyId) throw StoreError(ERROR_KEY_DELETED);
+  return key;
 }
 
 LSTATUS Apply(Connection& db, const HiveChange& change) {
@@ -81,8 +85,8 @@ ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes) {
     try {
       status = Apply(db, changes[index]);
     } catch (const StoreError& error) {
-      // A refusal of this change (a key too deep, say), unless the store itself failed.
-      if (error.Status() != ERROR_INVALID_PARAMETER) throw;
+      // A refusal of this change (a key too deep, a deleted key), unless the store itself failed.
+      if (error.Status() != ERROR_INVALID_PARAMETER && error.Status() != ERROR_KEY_DELETED) throw;
       status = error.Status();
     }
     if (status != ERROR_SUCCESS) return {status, index};
@@ -96,6 +100,7 @@ ChangeResult ChangeHive(Hive hive, std::span<const HiveChange> changes) {
 
 ChangeResult CommitChanges(Hive hive, std::span<const HiveChange> changes) {
   if (MayWriteHive(hive)) return ChangeHive(hive, changes);
+  if (hive == Hive::LocalMachine) return SendToRegistryService(changes);
   return {ERROR_ACCESS_DENIED, std::nullopt};
 }
 

@@ -27,7 +27,32 @@ struct HiveChange {
   // Deleting a key or value that is not there succeeds (an import's wish already holds);
   // otherwise it fails with ERROR_FILE_NOT_FOUND, as the registry calls do.
   bool AbsentIsDone = false;
+  // SetValue and DeleteValue: the key a handle holds, which must still be the key at that path
+  // (else ERROR_KEY_DELETED), as a handle to a deleted key never reaches a newer one.
+  std::optional<std::int64_t> KeyId;
   bool operator==(const HiveChange&) const = default;
+
+  static HiveChange CreateKey(std::string key) { return Made(Action::CreateKey, std::move(key)); }
+  static HiveChange DeleteTree(std::string key) { return Made(Action::DeleteTree, std::move(key)); }
+  static HiveChange SetValue(std::string key, std::string value, DWORD type,
+                             std::vector<std::uint8_t> data) {
+    HiveChange change = Made(Action::SetValue, std::move(key), std::move(value));
+    change.Type = type;
+    change.Data = std::move(data);
+    return change;
+  }
+  static HiveChange DeleteValue(std::string key, std::string value) {
+    return Made(Action::DeleteValue, std::move(key), std::move(value));
+  }
+
+ private:
+  static HiveChange Made(Action what, std::string key, std::string value = {}) {
+    HiveChange change;
+    change.What = what;
+    change.Key = std::move(key);
+    change.Value = std::move(value);
+    return change;
+  }
 };
 
 // The outcome of a set of changes: ERROR_SUCCESS, or why nothing was changed: the change at

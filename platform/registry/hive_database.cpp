@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/posix/foreign_links.h"
 #include "platform/registry/store_error.h"
 
 namespace qvtouch::platform {
@@ -15,6 +16,7 @@ LSTATUS StatusOfFileError(std::error_code error) {
 
 std::optional<Connection> OpenHiveFileForReading(Hive hive) {
   const std::filesystem::path file = HiveFile(hive);
+  if (ForeignLink(file)) throw StoreError(ERROR_ACCESS_DENIED);
   std::error_code error;
   const bool present = std::filesystem::exists(file, error);
   if (error) throw StoreError(StatusOfFileError(error));
@@ -33,8 +35,8 @@ Connection EmptyHive() {
 }
 
 Connection OpenHiveForWriting(Hive hive) {
-  if (!MayWriteHive(hive)) throw StoreError(ERROR_ACCESS_DENIED);
   const std::filesystem::path file = HiveFile(hive);
+  if (!MayWriteHive(hive) || ForeignLink(file)) throw StoreError(ERROR_ACCESS_DENIED);
   std::error_code error;
   std::filesystem::create_directories(file.parent_path(), error);
   if (error) throw StoreError(StatusOfFileError(error));

@@ -4,6 +4,7 @@
 
 #include "platform/registry/api_call.h"
 #include "platform/registry/caller_buffers.h"
+#include "platform/registry/hive_changes.h"
 #include "platform/registry/hive_database.h"
 #include "platform/registry/key_path.h"
 #include "platform/registry/key_store.h"
@@ -11,6 +12,17 @@
 #include "platform/registry/value_store.h"
 
 using namespace qvtouch::platform;  // the calls themselves are global, as on the platform
+
+namespace {
+
+// A change to the key of a handle, made by the registry service for a process that may not write
+// the hive itself (its handle was opened within an operator's rights).
+LSTATUS ChangeThroughService(const OpenKey& key, HiveChange change) {
+  change.KeyId = key.Id;
+  return CommitChanges(key.KeyHive, std::span(&change, 1)).Status;
+}
+
+}  // namespace
 
 LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, LPDWORD lpType,
                          LPBYTE lpData, LPDWORD lpcbData) {
@@ -34,6 +46,10 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD 
   return CallOnKey(hKey, KEY_SET_VALUE, [&](const OpenKey& key) -> LSTATUS {
     const auto data = StoredData(dwType, std::span(lpData, lpData == nullptr ? 0 : cbData));
     if (!data) return ERROR_INVALID_PARAMETER;
+    if (!MayWriteHive(key.KeyHive)) {
+      return ChangeThroughService(key,
+                                  HiveChange::SetValue(key.Path, std::string(name), dwType, *data));
+    }
     WriteHive(key.KeyHive, [&](Connection& db) {
       RequireKey(db, key.Id);
       PutValue(db, key.Id, name, dwType, *data);
@@ -45,6 +61,10 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD 
 
 LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
   return CallOnKey(hKey, KEY_SET_VALUE, [&](const OpenKey& key) -> LSTATUS {
+    if (!MayWriteHive(key.KeyHive)) {
+      return ChangeThroughService(
+          key, HiveChange::DeleteValue(key.Path, std::string(NameOf(lpValueName))));
+    }
     const bool removed = WriteHive(key.KeyHive, [&](Connection& db) {
       RequireKey(db, key.Id);
       return RemoveValue(db, key.Id, NameOf(lpValueName));

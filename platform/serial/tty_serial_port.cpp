@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/kernel_host/host_event.h"
+#include "platform/posix/foreign_links.h"
 #include "platform/serial/errno_status.h"
 
 namespace qvtouch::platform {
@@ -21,8 +22,13 @@ constexpr auto kReopenInterval = std::chrono::seconds(1);
 thread_local const TtySerialPort* readerOfThisThread = nullptr;
 
 // Opens the tty raw, with the settings given so far. Non-blocking: the reader polls, writes wait
-// in poll with their limit, and the open does not wait for a carrier.
+// in poll with their limit, and the open does not wait for a carrier. A path that leads through
+// another user's symbolic link is not opened: that user could point it at any terminal.
 UniqueFd OpenTty(const std::string& path, const LineSettings& settings, NtStatus& status) {
+  if (ForeignLink(path)) {
+    status = STATUS_ACCESS_DENIED;
+    return {};
+  }
   UniqueFd tty(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!tty) {
     status = StatusFromErrno(errno);

@@ -21,7 +21,6 @@ namespace {
 using platform::Hive;
 using platform::HiveChange;
 using platform::RegFileKey;
-using Action = HiveChange::Action;
 
 // A hive's changes, with the line of the file that asks for each.
 struct Changes {
@@ -37,15 +36,15 @@ struct Changes {
 
 void AddSection(const KeyName& name, const RegFileKey& section, Changes& changes) {
   if (section.Remove) {
-    changes.Add({Action::DeleteTree, name.SubKey}, section.Line);
+    changes.Add(HiveChange::DeleteTree(name.SubKey), section.Line);
     return;
   }
-  changes.Add({Action::CreateKey, name.SubKey}, section.Line);
+  changes.Add(HiveChange::CreateKey(name.SubKey), section.Line);
   for (const platform::RegFileValue& value : section.Values) {
     if (value.Remove) {
-      changes.Add({Action::DeleteValue, name.SubKey, value.Name}, value.Line);
+      changes.Add(HiveChange::DeleteValue(name.SubKey, value.Name), value.Line);
     } else {
-      changes.Add({Action::SetValue, name.SubKey, value.Name, value.Type, value.Data}, value.Line);
+      changes.Add(HiveChange::SetValue(name.SubKey, value.Name, value.Type, value.Data), value.Line);
     }
   }
 }

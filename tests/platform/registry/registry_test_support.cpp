@@ -1,5 +1,7 @@
 #include "tests/platform/registry/registry_test_support.h"
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/posix/operator_group.h"
 #include "platform/registry/sqlite_connection.h"
 
 namespace qvtouch::platform::test {
@@ -76,6 +79,43 @@ void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
+}
+
+Identity Nobody() {
+  const passwd* nobody = getpwnam("nobody");
+  return nobody == nullptr ? Identity{65534, 65534, {}}
+                           : Identity{nobody->pw_uid, nobody->pw_gid, {}};
+}
+
+std::optional<Identity> NobodyAsOperator() {
+  const auto operators = OperatorGroupId();
+  if (!operators) return std::nullopt;
+  Identity who = Nobody();
+  who.Groups = {*operators};
+  return who;
+}
+
+std::vector<LSTATUS> ResultsAs(const Identity& who,
+                               const std::function<std::vector<LSTATUS>()>& body) {
+  int channel[2];
+  if (pipe(channel) != 0) return {};
+  const pid_t child = StartChild([&]() -> int {
+    if (setgroups(who.Groups.size(), who.Groups.data()) != 0 ||
+        setresgid(who.Group, who.Group, who.Group) != 0 ||
+        setresuid(who.User, who.User, who.User) != 0) {
+      return 1;
+    }
+    const std::vector<LSTATUS> results = body();
+    const auto size = static_cast<ssize_t>(results.size() * sizeof(LSTATUS));
+    return write(channel[1], results.data(), size) == size ? 0 : 1;
+  });
+  close(channel[1]);
+  std::vector<LSTATUS> results(64);
+  const ssize_t got = read(channel[0], results.data(), results.size() * sizeof(LSTATUS));
+  close(channel[0]);
+  EXPECT_EQ(WaitForChild(child), 0);
+  results.resize(got > 0 ? static_cast<std::size_t>(got) / sizeof(LSTATUS) : 0);
+  return results;
 }
 
 pid_t StartChild(const std::function<int()>& body) {

@@ -14,30 +14,6 @@ namespace {
 
 constexpr const char* kParameters = R"(System\CurrentControlSet\Services\QVTouch\Parameters)";
 
-// The results of body's calls, made by a child process running as the user "nobody".
-std::vector<LSTATUS> ResultsAsNobody(const std::function<std::vector<LSTATUS>()>& body) {
-  int channel[2];
-  if (pipe(channel) != 0) return {};
-  const pid_t child = StartChild([&]() -> int {
-    const passwd* nobody = getpwnam("nobody");
-    if (nobody == nullptr || setgroups(0, nullptr) != 0 ||
-        setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0 ||
-        setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0) {
-      return 1;
-    }
-    const std::vector<LSTATUS> results = body();
-    const auto size = static_cast<ssize_t>(results.size() * sizeof(LSTATUS));
-    return write(channel[1], results.data(), size) == size ? 0 : 1;
-  });
-  close(channel[1]);
-  std::vector<LSTATUS> results(64);
-  const ssize_t got = read(channel[0], results.data(), results.size() * sizeof(LSTATUS));
-  close(channel[0]);
-  EXPECT_EQ(WaitForChild(child), 0);
-  results.resize(got > 0 ? static_cast<std::size_t>(got) / sizeof(LSTATUS) : 0);
-  return results;
-}
-
 LSTATUS OpenAndClose(HKEY root, const char* path, REGSAM rights) {
   HKEY key = nullptr;
   const LSTATUS status = RegOpenKeyExA(root, path, 0, rights, &key);
@@ -61,7 +37,7 @@ TEST_F(StoreAccess, AUserWhoMayNotWriteTheMachineHiveReadsItAndIsDeniedEveryChan
   SetDword(key, "Port", 2);
   RegCloseKey(key);
 
-  const auto results = ResultsAsNobody([] {
+  const auto results = ResultsAs(Nobody(), [] {
     HKEY reader = nullptr;
     std::uint32_t port = 0;
     const std::array<DwordValueQuery, 1> query{{{"Port", &port}}};
@@ -116,6 +92,20 @@ void ExpectDamageReportedAndFileUntouched(const std::filesystem::path& file) {
     EXPECT_TRUE(name == "machine.db" || name == "machine.db-wal" || name == "machine.db-shm")
         << "left behind: " << name;
   }
+}
+
+// A hive file that another user made a symbolic link (in a folder open to that user) leads
+// nowhere: root neither reads nor makes the file it points at.
+TEST_F(StoreAccess, AHiveThatIsAnotherUsersLinkIsNeitherReadNorWritten) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a link to another user";
+  const std::filesystem::path hive = HiveFile(Hive::LocalMachine);
+  const std::filesystem::path target = Root() / "chosen-by-them.db";
+  std::filesystem::create_directories(hive.parent_path());
+  std::filesystem::create_symlink(target, hive);
+  ASSERT_EQ(lchown(hive.c_str(), Nobody().User, Nobody().Group), 0);
+  EXPECT_EQ(CreateAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_ALL_ACCESS), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(OpenAndClose(HKEY_LOCAL_MACHINE, kParameters, KEY_READ), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(StoreAccess, AFileThatIsNoDatabaseIsReportedAndLeftAsItIs) {
