@@ -14,6 +14,7 @@
 #include "common/registry_paths.h"
 #include "common/screen_post.h"
 #include "tests/windows/support/registry_values.h"
+#include "tests/windows/support/screenshot.h"
 #include "tests/windows/support/window_driver.h"
 
 namespace qvtouch::calib {
@@ -79,16 +80,9 @@ constexpr COLORREF kTargetCentre = RGB(255, 255, 0);
 constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0000001u);
 constexpr COLORREF kBackground = RGB(166, 202, 240);
 
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 bool WaitForPixel(int x, int y, COLORREF colour) {
   for (int attempt = 0; attempt < 200; ++attempt) {
-    if (ScreenPixel(x, y) == colour) return true;
+    if (test::ScreenPixel(x, y) == colour) return true;
     std::this_thread::sleep_for(50ms);
   }
   return false;
@@ -139,7 +133,11 @@ TEST_F(CalibrationScreenTest, ShowsTheTargetsFullScreenAndOkStoresTheCalibration
     EXPECT_EQ(area.bottom - area.top, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(WaitForPixel(layout_.X1, layout_.Y1, kTargetCentre)) << "the first target";
-    EXPECT_EQ(ScreenPixel(2, 2), kBackground);
+    EXPECT_EQ(test::ScreenPixel(2, 2), kBackground);
+    // The instruction text: its line's top at three eighths of the height, centred.
+    EXPECT_TRUE(test::RowShowsMoreThan(layout_.Y2 / 2 + 8, layout_.X1, layout_.X2, kBackground));
+    EXPECT_FALSE(test::RowShowsMoreThan(layout_.Y2 + 8, layout_.X1, layout_.X2, kBackground))
+        << "and nothing else";
     test::SaveScreenshot(window, "calibration-first-target");
     EXPECT_TRUE(BringRunningCalibrationToFront()) << "what a second start finds";
 
@@ -148,7 +146,8 @@ TEST_F(CalibrationScreenTest, ShowsTheTargetsFullScreenAndOkStoresTheCalibration
     HWND confirm = WaitForWindow("Confirm Calibration");
     ASSERT_NE(confirm, nullptr);
     EXPECT_EQ(test::ControlText(confirm, 1001), "Is the cursor following the finger touching? ");
-    EXPECT_EQ(ScreenPixel(layout_.X1, layout_.Y1), kBackground) << "a pass ends on a clean screen";
+    EXPECT_EQ(test::ScreenPixel(layout_.X1, layout_.Y1), kBackground)
+        << "a pass ends on a clean screen";
     test::SaveScreenshot(confirm, "calibration-confirm");
     test::PressButton(confirm, IDOK);
   });

@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
-# Runs a Windows test program in a Wine session of its own: a fresh 64-bit Wine prefix, an X server
-# of its own (Xvfb, 1024 x 768) showing one Wine desktop, and a wineserver kept running for the
-# whole session; all of them are gone at the end.
+# Runs a Windows test program, or a test script, in a Wine session of its own: a fresh 64-bit Wine
+# prefix, an X server of its own (Xvfb, 1024 x 768) showing one Wine desktop, and a wineserver kept
+# running for the whole session; all of them are gone at the end.
 #
 #   tests/windows/wine_session.sh build/windows-programs/tests/windows/ui_test.exe [ARGUMENT...]
+#   tests/windows/wine_session.sh tests/windows/installer_test.sh [ARGUMENT...]
 #
-# The program runs with the loader of its own bitness, and the script's exit status is its. A
-# 32-bit program on a machine whose kernel runs no 32-bit code cannot run at all: the script says
-# so and exits with 77, which CTest reports as a skipped test. With QVTOUCH_SCREENSHOT_DIR set to a
-# folder, the program finds it under that variable as the prefix's Windows path, and saves its
-# screenshots there.
+# A program runs with the loader of its own bitness; a script runs with WINEPREFIX and DISPLAY set
+# and the loaders in WINE32 and WINE64. The script's exit status is theirs. A 32-bit program on a
+# machine whose kernel runs no 32-bit code cannot run at all: the script says so and exits with
+# 77, which CTest reports as a skipped test. With QVTOUCH_SCREENSHOT_DIR set to a folder, the
+# program finds it under that variable as the prefix's Windows path, and saves its screenshots
+# there.
 set -euo pipefail
 
 program=$1
 shift
 
-# The PE machine field: 0x14c for a 32-bit program, 0x8664 for a 64-bit one.
-pe_header=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
-machine=$(od -An -tx2 -j$((pe_header + 4)) -N2 "$program" | tr -d ' ')
-if [ "$machine" = 8664 ]; then
-  loader=/usr/lib/wine/wine64
-else
-  loader=/usr/lib/wine/wine
-  if ! "$loader" --version >/dev/null 2>&1; then
+# Debian's loaders: its `wine` command is the 32-bit one.
+export WINE32=/usr/lib/wine/wine WINE64=/usr/lib/wine/wine64
+run=("$program")
+if [[ $program == *.exe ]]; then
+  # The PE machine field: 0x14c for a 32-bit program, 0x8664 for a 64-bit one.
+  pe_header=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe_header + 4)) -N2 "$program" | tr -d ' ')
+  if [ "$machine" = 8664 ]; then
+    run=("$WINE64" "$program")
+  elif "$WINE32" --version >/dev/null 2>&1; then
+    run=("$WINE32" "$program")
+  else
     echo "wine_session: skipped: this machine runs no 32-bit programs (its kernel has no 32-bit" \
       "emulation), so Wine cannot run $(basename "$program")" >&2
     exit 77
@@ -55,20 +61,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineserver -p
 # The prefix's first command starts services that keep its output open: never a pipe.
-/usr/lib/wine/wine64 wineboot -i >"$session/wineboot.log" 2>&1 ||
+"$WINE64" wineboot -i >"$session/wineboot.log" 2>&1 ||
   { cat "$session/wineboot.log" >&2; exit 1; }
 # One Wine desktop as large as the screen, in which Wine frames the windows itself: there is no
 # window manager to give them captions. The desktop that wineboot started ends with its server.
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+"$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+"$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
   >/dev/null 2>&1
 wineserver -k
 wineserver -p
 
 if [ -n "${QVTOUCH_SCREENSHOT_DIR:-}" ]; then
   mkdir -p "$QVTOUCH_SCREENSHOT_DIR"
-  QVTOUCH_SCREENSHOT_DIR=$(/usr/lib/wine/wine64 winepath -w "$(realpath "$QVTOUCH_SCREENSHOT_DIR")" \
+  QVTOUCH_SCREENSHOT_DIR=$("$WINE64" winepath -w "$(realpath "$QVTOUCH_SCREENSHOT_DIR")" \
     2>/dev/null)
   export QVTOUCH_SCREENSHOT_DIR
 fi
-"$loader" "$program" "$@"
+"${run[@]}" "$@"

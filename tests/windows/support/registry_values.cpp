@@ -30,6 +30,19 @@ std::optional<DWORD> ReadDword(HKEY root, const char* key, const char* name) {
   return value;
 }
 
+bool WriteDword(HKEY root, const char* key, const char* name, DWORD value) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExA(root, key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                      &opened, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool written =
+      RegSetValueExA(opened, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof value) == ERROR_SUCCESS;
+  RegCloseKey(opened);
+  return written;
+}
+
 void DeleteValue(HKEY root, const char* key, const char* name) {
   HKEY opened = nullptr;
   if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;

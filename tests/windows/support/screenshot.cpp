@@ -39,6 +39,21 @@ class GdiplusSession {
 
 }  // namespace
 
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool RowShowsMoreThan(int y, int from, int to, COLORREF background) {
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  for (int x = from; x < to && !found; ++x) found = GetPixel(screen, x, y) != background;
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
 bool SaveScreenArea(const RECT& area, const std::string& path) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;

@@ -1,4 +1,4 @@
-// Pictures of what the screen shows, for a person to look at.
+// What the screen shows: its pixels, and pictures of it for a person to look at.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,12 @@
 #include <string>
 
 namespace qvtouch::test {
+
+// The colour of the screen's pixel at (x, y).
+COLORREF ScreenPixel(int x, int y);
+
+// Whether the screen's row y, from x `from` up to `to`, shows any colour but `background`.
+bool RowShowsMoreThan(int y, int from, int to, COLORREF background);
 
 // Saves the screen's pixels inside `area` (screen coordinates) as a PNG file; false when it
 // cannot.
