@@ -11,8 +11,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# setfacl for the device rule; addgroup for the group; the unit helpers.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "acl, adduser, init-system-helpers (>= 1.54)")
+# addgroup for the group; the unit helpers.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, init-system-helpers (>= 1.54)")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/postinst
     ${CMAKE_CURRENT_LIST_DIR}/debian/prerm

@@ -16,6 +16,7 @@ NtStatus NtEvent::Wait(std::optional<std::int64_t> timeout) {
 
 NtTimer::NtTimer(std::function<void()> deferredRoutine)
     : deferredRoutine_(std::move(deferredRoutine)) {
+  KeInitializeSpinLock(&lock_);
   KeInitializeTimer(&timer_);
   KeInitializeDpc(&dpc_, Deferred, this);
 }
@@ -29,11 +30,33 @@ NtTimer::~NtTimer() {
 bool NtTimer::Set(std::int64_t dueTime) {
   LARGE_INTEGER due;
   due.QuadPart = dueTime;
-  return KeSetTimer(&timer_, due, &dpc_) != FALSE;
+  KIRQL irql = KeAcquireSpinLockRaiseToDpc(&lock_);
+  const bool wasArmed = armed_;
+  armed_ = true;
+  // Taken before the timer is set, so that the platform's own due time is never earlier.
+  dueAt_ = KeQueryInterruptTime() + static_cast<ULONG64>(-dueTime);
+  KeSetTimer(&timer_, due, &dpc_);
+  KeReleaseSpinLock(&lock_, irql);
+  return wasArmed;
+}
+
+bool NtTimer::Cancel() {
+  KIRQL irql = KeAcquireSpinLockRaiseToDpc(&lock_);
+  const bool wasArmed = armed_;
+  armed_ = false;
+  KeCancelTimer(&timer_);
+  KeReleaseSpinLock(&lock_, irql);
+  return wasArmed;
 }
 
 VOID NTAPI NtTimer::Deferred(PKDPC, PVOID context, PVOID, PVOID) {
-  static_cast<NtTimer*>(context)->deferredRoutine_();
+  auto& timer = *static_cast<NtTimer*>(context);
+  KeAcquireSpinLockAtDpcLevel(&timer.lock_);
+  if (timer.armed_ && KeQueryInterruptTime() >= timer.dueAt_) {
+    timer.armed_ = false;
+    timer.deferredRoutine_();
+  }
+  KeReleaseSpinLockFromDpcLevel(&timer.lock_);
 }
 
 std::unique_ptr<NtThread> NtThread::Start(std::function<void()> routine, NtStatus& status) {

@@ -48,11 +48,18 @@ class NtTimer final : public driver::KernelTimer {
   NtTimer& operator=(const NtTimer&) = delete;
 
   bool Set(std::int64_t dueTime) override;
-  bool Cancel() override { return KeCancelTimer(&timer_) != FALSE; }
+  bool Cancel() override;
 
  private:
   static VOID NTAPI Deferred(PKDPC dpc, PVOID context, PVOID, PVOID);
 
+  // The platform's timer does not wait for a DPC that is running, nor stop one that its expiry
+  // has already queued. The routine therefore runs under lock_, which Set and Cancel take too, and
+  // only for the arming still in force: a DPC that comes before that arming's due time is an
+  // earlier expiry's, and does nothing.
+  KSPIN_LOCK lock_;
+  bool armed_ = false;
+  ULONG64 dueAt_ = 0;  // in interrupt time
   KTIMER timer_;
   KDPC dpc_;
   std::function<void()> deferredRoutine_;

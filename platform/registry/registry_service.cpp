@@ -152,6 +152,7 @@ RegistryService::~RegistryService() {
   stop_.Raise();
   thread_.join();
   ::unlink(RegistryServiceSocket().c_str());
+  ::rmdir(RegistryServiceSocket().parent_path().c_str());  // nothing is left behind
 }
 
 void RegistryService::Serve() {

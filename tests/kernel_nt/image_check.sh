@@ -12,9 +12,11 @@ nm=x86_64-w64-mingw32-nm
 allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoBuildDeviceIoControlRequest
   IoBuildSynchronousFsdRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink IoDeleteDevice
   IoDeleteSymbolicLink IoFreeIrp IoGetDeviceObjectPointer IoReuseIrp IofCallDriver
-  IofCompleteRequest KeAcquireSpinLockRaiseToDpc KeBugCheckEx KeCancelTimer KeClearEvent
+  IofCompleteRequest KeAcquireSpinLockAtDpcLevel KeAcquireSpinLockRaiseToDpc KeBugCheckEx
+  KeCancelTimer KeClearEvent
   KeDelayExecutionThread KeFlushQueuedDpcs KeInitializeDpc KeInitializeEvent KeInitializeTimer
-  KeReleaseSpinLock KeSetEvent KeSetTimer KeWaitForSingleObject ObReferenceObjectByHandle
+  KeReleaseSpinLock KeReleaseSpinLockFromDpcLevel KeSetEvent KeSetTimer KeWaitForSingleObject
+  ObReferenceObjectByHandle
   ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread RtlCreateRegistryKey
   RtlQueryRegistryValues RtlWriteRegistryValue ZwClose memcmp memcpy memmove memset HalMakeBeep "
 

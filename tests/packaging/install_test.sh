@@ -23,11 +23,17 @@ calibration() { qvreg query "$parameters" /v Xc 2>/dev/null | awk '$1 == "Xc" { 
 echo "install"
 install_package
 getent group qvtouch >/dev/null || fail "no qvtouch group"
-[ "$(stat -c %G:%a /var/lib/qvtouch)" = qvtouch:2775 ] || fail "the store's folder is not the group's"
-[ "$(stat -c %G:%a /var/lib/qvtouch/machine.db)" = qvtouch:664 ] || fail "the store is not the group's"
+[ "$(stat -c %U:%G:%a /var/lib/qvtouch)" = root:root:755 ] || fail "the store's folder is not root's alone"
+for file in /var/lib/qvtouch/*; do
+  [ "$(stat -c %U:%G:%a "$file")" = root:root:644 ] || fail "$file is not root's alone"
+done
+[ ! -e /usr/lib/udev/rules.d/60-qvtouch.rules ] || fail "a device rule gives the group devices"
 [ -L /etc/systemd/system/multi-user.target.wants/qvtouch.service ] || fail "the unit is not enabled"
 qvreg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir | grep -q /usr/lib/qvtouch ||
   fail "ProgramFilesDir does not name the installed programs"
+
+echo "the rights of root, an operator and anyone else"
+"$(dirname "$0")/rights_test.sh"
 
 echo "upgrade in place keeps the calibration"
 qvreg add "$parameters" /v Xc /t REG_DWORD /d 1234 /f >/dev/null
