@@ -62,8 +62,8 @@ void CControlPanel::FillItemInfo(NEWCPLINFO* pInfo, HICON icon, LPCSTR name, LPC
   CopyText(pInfo->szHelpFile, "");
 }
 
-extern "C" __attribute__((visibility("default"))) LONG CPlApplet(HWND hwndCPl, UINT uMsg,
-                                                                 LPARAM lParam1, LPARAM lParam2) {
+extern "C" CPL_EXPORT LONG CALLBACK CPlApplet(HWND hwndCPl, UINT uMsg, LPARAM lParam1,
+                                              LPARAM lParam2) {
   CControlPanel* panel = registeredPanel;
   if (panel == nullptr) return 0;
   const auto item = static_cast<UINT>(lParam1);
@@ -86,6 +86,9 @@ extern "C" __attribute__((visibility("default"))) LONG CPlApplet(HWND hwndCPl, U
       auto* info = reinterpret_cast<NEWCPLINFO*>(lParam2);
       return info == nullptr ? 1 : panel->OnNewInquire(item, info);
     }
+    case CPL_STARTWPARMSA:
+    case CPL_STARTWPARMSW:
+      return 0;  // no parameters are handled: the host opens the item with CPL_DBLCLK
     default:
       return 1;
   }

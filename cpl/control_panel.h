@@ -29,5 +29,6 @@ class CControlPanel {
 
 // The applet's entry point, called by the Control Panel host. Without a registered frame every
 // message answers 0, so CPL_INIT makes the host unload the library. A CPL_NEWINQUIRE without a
-// record answers 1 and writes nothing.
-extern "C" LONG CPlApplet(HWND hwndCPl, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
+// record answers 1 and writes nothing. CPL_STARTWPARMS answers 0, so that a host started for this
+// applet opens its item; any other message the frame does not know answers 1.
+extern "C" LONG CALLBACK CPlApplet(HWND hwndCPl, UINT uMsg, LPARAM lParam1, LPARAM lParam2);

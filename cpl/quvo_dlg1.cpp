@@ -87,8 +87,8 @@ BOOL QUvoDlg1::OnInitDialog() {
   m_sheet.AddPage(&m_screenPos);
   m_sheet.AddPage(&m_about);
   m_sheet.Create(this, WS_CHILD | WS_VISIBLE);
-  // Tab moves the focus into the pages; Qt's focus chain enters a child window's controls by
-  // itself, so the sheet needs no WS_EX_CONTROLPARENT.
+  // Keyboard navigation passes into the pages.
+  m_sheet.ModifyStyleEx(0, WS_EX_CONTROLPARENT);
   m_sheet.ModifyStyle(0, WS_TABSTOP);
 
   CRect frame;

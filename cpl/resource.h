@@ -48,7 +48,7 @@ inline constexpr int IDC_ON_BOTTOM = 4027;
 // TabPage5.
 inline constexpr int IDC_LOGO = 4015;
 
-// Pictures, kept as Qt resources named after their resource numbers.
-inline constexpr const char* kFrameIconResource = ":/QVTcpl/icon1.png";      // none in this applet
-inline constexpr const char* kAppletIconResource = ":/QVTcpl/icon4001.png";  // 32 x 32, 16 colours
-inline constexpr const char* kLogoBitmapResource = ":/QVTcpl/bitmap4007.png";  // 267 x 54
+// Pictures, by resource number.
+inline constexpr const char* kFrameIconResource = "#1";      // none in this applet
+inline constexpr const char* kAppletIconResource = "#4001";  // 32 x 32, 16 colours
+inline constexpr const char* kLogoBitmapResource = "#4007";  // 267 x 54

@@ -1,7 +1,7 @@
 // The ranges the applet keeps the driver's settings in: the load's checks and the pages' sliders.
 #pragma once
 
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 inline constexpr DWORD kLowestBeepFrequency = 1000;  // Hz
 inline constexpr DWORD kHighestBeepFrequency = 5000;

@@ -1,10 +1,10 @@
 #include "rebootprompt/tollwen_app.h"
 
-#include "rebootprompt/system_restart.h"
+#include "platform/restart/system_restart.h"
 #include "rebootprompt/tollwen_dlg.h"
 
 BOOL CTollwenApp::InitInstance() {
   CTollwenDlg dlg;
-  if (dlg.DoModal() == IDOK) qvtouch::rebootprompt::RequestSystemRestart();
+  if (dlg.DoModal() == IDOK) qvtouch::platform::RequestSystemRestart();
   return FALSE;
 }

@@ -7,6 +7,6 @@
 class CTollwenApp : public qvtouch::ui::CWinApp {
  public:
   // Runs the dialog and, on "Yes" (or Enter), asks the system to restart. Returns FALSE: the
-  // program ends with the dialog. Needs a running QApplication to show the dialog in.
+  // program ends with the dialog.
   BOOL InitInstance();
 };

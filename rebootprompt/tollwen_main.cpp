@@ -1,10 +1,8 @@
 // Tollwen, the post-install prompt. It takes no options.
-#include <QApplication>
-
+#include "platform/ui/gui_entry.h"
 #include "rebootprompt/tollwen_app.h"
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
+int GuiMain() {
   CTollwenApp app;
   app.InitInstance();
   return 0;

@@ -33,8 +33,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev 
 TEST_PACKAGES=(xvfb x11-xserver-utils x11-utils fonts-dejavu-core xdotool)
 
 # What the build for the platform itself needs: mingw-w64 (x86_64 for the driver, i686 for the
-# 32-bit programs) and Wine, 64-bit and 32-bit, for the tests. wine32 is an i386 package.
-WINDOWS_PACKAGES=(mingw-w64 wine wine64 wine32:i386)
+# 32-bit programs), Wine, 64-bit and 32-bit, for the tests, and NSIS for the installer. wine32 is
+# an i386 package.
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 wine32:i386 nsis)
 
 # ensure_windows_packages: enables the i386 architecture if needed, then installs WINDOWS_PACKAGES.
 ensure_windows_packages() {

@@ -14,10 +14,10 @@
 #include "calib/calibration.h"
 #include "calib/monitor_sizes.h"
 #include "calib/pass_points.h"
-#include "calib/run/auto_reset_event.h"
 #include "calib/run/calibration_device.h"
 #include "calib/run/controller_dialogue.h"
 #include "calib/targets.h"
+#include "platform/threads/auto_reset_event.h"
 
 namespace qvtouch::calib {
 
@@ -81,7 +81,7 @@ class CalibrationRun {
   const MonitorSizes monitors_;
   Sleep sleep_;
   ControllerDialogue dialogue_;
-  AutoResetEvent passEvent_;
+  platform::AutoResetEvent passEvent_;
   // Changed on the UI thread only while no pass runs; the worker reads it after PassEvent.
   bool assisted_ = true;
   std::atomic<bool> stopRequested_{false};

@@ -17,7 +17,6 @@ namespace {
 const QColor kTextColour(32, 32, 255);
 const QColor kCrossColour(255, 96, 0);
 const QColor kDiscColour(255, 255, 0);
-constexpr int kCellSize = 64;
 
 QPixmap DrawBackground(QSize window, int textTop) {
   if (window.isEmpty()) return {};  // a placement can leave the window without an area
@@ -40,10 +39,10 @@ QPixmap DrawBackground(QSize window, int textTop) {
 // An orange ring with a white band and a yellow disc, and four orange arms that stop short of the
 // centre, on the background's top-left corner.
 QPixmap DrawTarget(const QPixmap& background) {
-  QPixmap cell(kCellSize, kCellSize);
+  QPixmap cell(kTargetCellSize, kTargetCellSize);
   cell.fill(Qt::transparent);
   QPainter painter(&cell);
-  painter.drawPixmap(0, 0, background, 0, 0, kCellSize, kCellSize);
+  painter.drawPixmap(0, 0, background, 0, 0, kTargetCellSize, kTargetCellSize);
   painter.setPen(QPen(kCrossColour, 2));  // two pixels wide
   painter.setBrush(Qt::white);
   painter.drawEllipse(QRect(QPoint(7, 7), QPoint(46, 46)));

@@ -5,14 +5,9 @@
 #include <QPixmap>
 #include <QSize>
 
+#include "calib/screen/calibration_screen.h"
+
 namespace qvtouch::calib {
-
-inline constexpr char kInstructionText[] =
-    "Please touch the cross field to calibrate,and press ESCAPE key to cancel.";
-
-// The target as shown: the top-left 54 x 54 pixels of the cell, centred on the cross.
-inline constexpr int kTargetSize = 54;
-inline constexpr int kTargetCentre = 27;
 
 // Makes the program's pictures and icon available (once is enough; more do no harm).
 void LoadCalibrationResources();

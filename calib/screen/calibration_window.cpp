@@ -1,14 +1,15 @@
 #include "calib/screen/calibration_window.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <utility>
 
 #include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
+#include "common/screen_post.h"
 
 namespace qvtouch::calib {
 namespace {
@@ -26,6 +27,24 @@ class ShowTargetEvent final : public QEvent {
 
 }  // namespace
 
+std::unique_ptr<CalibrationScreen> CalibrationScreen::Create(const ScreenLayout& layout) {
+  // The window's class on X11 is the application's name.
+  QApplication::setApplicationName(
+      QString::fromUtf8(kWindowClass.data(), static_cast<int>(kWindowClass.size())));
+  auto window = std::make_unique<CalibrationWindow>(layout);
+  window->show();  // visible, in its plain colour, while the controller answers
+  QApplication::processEvents();
+  return window;
+}
+
+Size DisplaySize(std::int32_t screenPost) {
+  // The primary monitor, or for a stretched desktop (one screen over two monitors) the whole of it.
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const bool stretched = screenPost >= kScreenStretchedLeft && screenPost <= kScreenStretchedBottom;
+  const QSize display = stretched ? primary->virtualSize() : primary->size();
+  return {display.width(), display.height()};
+}
+
 CalibrationWindow::CalibrationWindow(const ScreenLayout& layout)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), layout_(layout) {
   setWindowTitle(QString::fromUtf8(kWindowTitle.data(), static_cast<int>(kWindowTitle.size())));
@@ -42,6 +61,15 @@ void CalibrationWindow::DrawScreen() {
       std::make_unique<CalibrationPictures>(QSize(layout_.Width, layout_.Height), layout_.Y2 / 2);
   shownTarget_ = TARGET_TOP_LEFT;
   update();
+}
+
+void CalibrationWindow::Show() {
+  raise();
+  activateWindow();
+}
+
+int CalibrationWindow::RunMessageLoop() {
+  return QApplication::exec();
 }
 
 void CalibrationWindow::PostShowTarget(std::int32_t target) {

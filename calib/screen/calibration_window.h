@@ -1,24 +1,25 @@
-// The calibration window: borderless, topmost, exactly over the area the touch screen covers. It
-// shows the background and one target at a time, turns the run's requests into posted events on
-// the UI thread, and hands the release of an Escape pressed in it, and closing, to the run.
+// The calibration screen on Linux: a Qt widget, borderless and on top, whose posted events carry
+// the run's requests from the worker thread to the UI thread. It hands the release of an Escape
+// pressed in it, and closing, to the run.
 #pragma once
 
 #include <QWidget>
 #include <memory>
 
-#include "calib/layout.h"
-#include "calib/run/calibration_run.h"
 #include "calib/screen/calibration_pictures.h"
+#include "calib/screen/calibration_screen.h"
 
 namespace qvtouch::calib {
 
-class CalibrationWindow final : public QWidget, public RunWindow {
+class CalibrationWindow final : public QWidget, public CalibrationScreen {
  public:
   explicit CalibrationWindow(const ScreenLayout& layout);
 
-  void Attach(CalibrationRun& run) { run_ = &run; }
-  // Builds the pictures and shows the background with the first target.
-  void DrawScreen();
+  // CalibrationScreen
+  void Attach(CalibrationRun& run) override { run_ = &run; }
+  void DrawScreen() override;
+  void Show() override;
+  int RunMessageLoop() override;
 
   // RunWindow
   void PostShowTarget(std::int32_t target) override;
@@ -28,8 +29,6 @@ class CalibrationWindow final : public QWidget, public RunWindow {
   void Quit() override;
   int ShowMessage(std::string_view text, std::string_view caption) override;
   void SetCursorVisible(bool visible) override;
-
-  std::int32_t ShownTarget() const { return shownTarget_; }
 
  protected:
   bool event(QEvent* event) override;

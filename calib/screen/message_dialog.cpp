@@ -1,7 +1,5 @@
 #include "calib/screen/message_dialog.h"
 
-#include <QLabel>
-#include <QWidget>
 #include <string>
 
 #include "platform/ui/dialog.h"
@@ -22,16 +20,14 @@ constexpr ui::DialogTemplate kMessageTemplate{
 
 class MessageDialog final : public ui::CDialog {
  public:
-  MessageDialog(QWidget* owner, std::string_view text, std::string_view caption)
+  MessageDialog(HWND owner, std::string_view text, std::string_view caption)
       : CDialog(kMessageTemplate, owner), text_(text), caption_(caption) {}
 
  protected:
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
-    if (auto* label = qobject_cast<QLabel*>(GetDlgItem(kMessageText)->GetSafeHwnd())) {
-      label->setText(QString::fromStdString(text_));
-    }
-    GetSafeHwnd()->setWindowTitle(QString::fromStdString(caption_));
+    if (ui::CWnd* message = GetDlgItem(kMessageText)) message->SetWindowText(text_.c_str());
+    SetWindowText(caption_.c_str());
     return TRUE;
   }
 
@@ -42,7 +38,7 @@ class MessageDialog final : public ui::CDialog {
 
 }  // namespace
 
-int RunMessageDialog(QWidget* owner, std::string_view text, std::string_view caption) {
+int RunMessageDialog(HWND owner, std::string_view text, std::string_view caption) {
   MessageDialog dialog(owner, text, caption);
   return dialog.DoModal();
 }

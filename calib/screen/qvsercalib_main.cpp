@@ -1,26 +1,19 @@
 // qvsercalib, the calibration program: shows the targets over the touch screen's area, lets the
 // driver capture a touch on each, tries the computed calibration in the driver and stores it once
 // the user confirms that the pointer follows the finger. It takes no options.
-#include <QApplication>
-#include <QScreen>
 #include <chrono>
 #include <thread>
 
 #include "calib/layout.h"
 #include "calib/run/calibration_run.h"
 #include "calib/scale_indexes.h"
-#include "calib/screen/calibration_window.h"
+#include "calib/screen/calibration_screen.h"
 #include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
-#include "common/screen_post.h"
+#include "platform/ui/gui_entry.h"
 
-int main(int argc, char** argv) {
+int GuiMain() {
   using namespace qvtouch::calib;
-  QApplication application(argc, argv);
-  // The window's class on X11 is the application's name.
-  QApplication::setApplicationName(
-      QString::fromUtf8(kWindowClass.data(), static_cast<int>(kWindowClass.size())));
-
   if (BringRunningCalibrationToFront()) return 0;
 
   std::unique_ptr<CalibrationDevice> device = OpenDriverDevice();
@@ -31,25 +24,17 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // The display the placements divide: the primary monitor, or for a stretched desktop (one
-  // screen over two monitors, placements 17 to 20) the whole of it.
-  QScreen* primary = QGuiApplication::primaryScreen();
-  const bool stretched = *screenPost >= qvtouch::kScreenStretchedLeft &&
-                         *screenPost <= qvtouch::kScreenStretchedBottom;
-  const QSize display = stretched ? primary->virtualSize() : primary->size();
   const ScreenLayout layout =
-      LayOutScreen(*screenPost, {display.width(), display.height()}, ReadMonitorScaleIndexes());
-  CalibrationWindow window(layout);
-  window.show();  // visible, in its plain colour, while the controller answers
-  QApplication::processEvents();
+      LayOutScreen(*screenPost, DisplaySize(*screenPost), ReadMonitorScaleIndexes());
+  const std::unique_ptr<CalibrationScreen> screen = CalibrationScreen::Create(layout);
+  if (!screen) return 0;
 
-  CalibrationRun run(*device, window, layout.Monitors,
+  CalibrationRun run(*device, *screen, layout.Monitors,
                      [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); });
-  window.Attach(run);
+  screen->Attach(run);
   run.Handshake();
-  window.DrawScreen();
-  window.raise();
-  window.activateWindow();
+  screen->DrawScreen();
+  screen->Show();
   run.Begin();
-  return QApplication::exec();
+  return screen->RunMessageLoop();
 }

@@ -9,10 +9,14 @@
 // calling thread's last error (ERROR_SUCCESS when it succeeds).
 #pragma once
 
+#ifdef _WIN32
+// On the platform itself: its own file and device calls (kernel32).
+#include <windows.h>
+#else
 #include <cstdint>
 
 #include "common/status.h"
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
@@ -63,3 +67,4 @@ void SetLastError(DWORD dwErrCode);
 // ERROR_TOO_MANY_OPEN_FILES, any other ERROR_GEN_FAILURE. Success-class statuses give
 // ERROR_SUCCESS.
 DWORD RtlNtStatusToDosError(qvtouch::NtStatus status);
+#endif  // _WIN32

@@ -22,9 +22,13 @@
 // damaged hive file fails every call on that hive with ERROR_BADDB and is never written.
 #pragma once
 
+#ifdef _WIN32
+// On the platform itself: its own registry calls (advapi32).
+#include <windows.h>
+#else
 #include <cstdint>
 
-#include "platform/device/win32_types.h"
+#include "platform/base/win32_types.h"
 
 using LSTATUS = LONG;
 using REGSAM = DWORD;
@@ -134,3 +138,4 @@ LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD l
                          LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                          LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                          LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
+#endif  // _WIN32

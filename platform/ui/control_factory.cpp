@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QValidator>
 
+#include "platform/ui/resources.h"
 #include "platform/ui/template_text.h"
 #include "platform/ui/win_ui.h"
 
@@ -33,10 +34,13 @@ QLabel* CreateText(const ControlTemplate& control, QWidget* parent, Qt::Alignmen
   return label;
 }
 
-// A picture takes the size of its bitmap, at the rectangle's top-left corner.
+// A picture takes the size of its bitmap, at the rectangle's top-left corner. Its text names the
+// bitmap: "#4007" is ":/bitmaps/4007.png".
 QLabel* CreatePicture(const ControlTemplate& control, QWidget* parent, QRect& rect) {
   auto* label = new QLabel(parent);
-  const QPixmap bitmap(TemplateText(control.Text));
+  const std::optional<int> number = ResourceNumber(control.Text);
+  const QPixmap bitmap =
+      number ? QPixmap(QStringLiteral(":/bitmaps/%1.png").arg(*number)) : QPixmap();
   if (!bitmap.isNull()) {
     label->setPixmap(bitmap);
     rect.setSize(bitmap.size());

@@ -8,10 +8,24 @@
 //   CPL_STOP       item, lData        once per item before unloading
 //   CPL_EXIT                          last, before the library is unloaded
 //
-// CPL_INQUIRE (CPLINFO, resource numbers) and CPL_SELECT exist for hosts that use them.
+// CPL_INQUIRE (CPLINFO, resource numbers) and CPL_SELECT exist for hosts that use them. A host
+// started for one applet ("control.exe QVTcpl.cpl") sends CPL_STARTWPARMS with the command line's
+// extra parameters first, and CPL_DBLCLK only when that is answered with 0 (not handled).
 #pragma once
 
 #include "platform/ui/win_ui.h"
+
+#ifdef _WIN32
+#include <cpl.h>
+
+// CPlApplet is the library's only export (linked with --kill-at, so that it is exported
+// undecorated).
+#define CPL_EXPORT __declspec(dllexport)
+#else
+// The platform's calling convention of callbacks; one convention only here.
+#define CALLBACK
+// CPlApplet is the library's only symbol with default visibility.
+#define CPL_EXPORT __attribute__((visibility("default")))
 
 inline constexpr UINT CPL_INIT = 1;
 inline constexpr UINT CPL_GETCOUNT = 2;
@@ -21,6 +35,8 @@ inline constexpr UINT CPL_DBLCLK = 5;
 inline constexpr UINT CPL_STOP = 6;
 inline constexpr UINT CPL_EXIT = 7;
 inline constexpr UINT CPL_NEWINQUIRE = 8;
+inline constexpr UINT CPL_STARTWPARMSA = 9;
+inline constexpr UINT CPL_STARTWPARMSW = 10;
 
 struct CPLINFO {
   int idIcon;
@@ -29,8 +45,8 @@ struct CPLINFO {
   LONG_PTR lData;
 };
 
-// ANSI form. 244 bytes with the platform's 32-bit pointers; larger here, where the item data and
-// the icon are 64 bits wide, so dwSize holds sizeof(NEWCPLINFOA).
+// ANSI form. 244 bytes with the platform's 32-bit pointers; larger on 64-bit Linux, where the item
+// data and the icon are 64 bits wide, so dwSize holds sizeof(NEWCPLINFOA).
 struct NEWCPLINFOA {
   DWORD dwSize;
   DWORD dwFlags;
@@ -44,6 +60,7 @@ struct NEWCPLINFOA {
 using NEWCPLINFO = NEWCPLINFOA;
 
 using APPLET_PROC = LONG (*)(HWND hwndCPl, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
+#endif  // _WIN32
 
 // The name under which an applet library exports its APPLET_PROC.
 inline constexpr const char* kAppletProcName = "CPlApplet";

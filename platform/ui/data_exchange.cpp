@@ -10,29 +10,31 @@ namespace {
 
 // The control, or null, said on standard error, when the dialog's template has no such control:
 // an exchange that names a control the template does not hold is a programming error.
-QWidget* Control(CDataExchange* pDX, int id) {
-  const CWnd* control = pDX->m_pDlgWnd->GetDlgItem(id);
-  QWidget* window = control == nullptr ? nullptr : control->GetSafeHwnd();
-  if (window == nullptr) {
+CWnd* Control(CDataExchange* pDX, int id) {
+  CWnd* control = pDX->m_pDlgWnd->GetDlgItem(id);
+  if (control == nullptr || control->GetSafeHwnd() == nullptr) {
     std::cerr << "dialog " << pDX->m_pDlgWnd->Template().Id << ": no control " << id
               << " for its data exchange\n";
+    return nullptr;
   }
-  return window;
+  return control;
 }
 
 // Wraps the control for the duration of one exchange.
 template <typename Wrapper>
 bool Wrap(CDataExchange* pDX, int id, Wrapper& wrapper) {
-  QWidget* window = Control(pDX, id);
-  wrapper.Attach(window);
-  return window != nullptr;
+  const CWnd* control = Control(pDX, id);
+  if (control == nullptr) return false;
+  wrapper.Attach(control->GetSafeHwnd());
+  return true;
 }
 
 }  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (control.GetSafeHwnd() != nullptr) return;
-  control.Attach(Control(pDX, id));
+  const CWnd* window = Control(pDX, id);
+  control.Attach(window == nullptr ? nullptr : window->GetSafeHwnd());
 }
 
 void DDX_CBIndex(CDataExchange* pDX, int id, int& index) {
@@ -56,12 +58,12 @@ void DDX_Slider(CDataExchange* pDX, int id, int& value) {
 }
 
 void DDX_Text(CDataExchange* pDX, int id, std::string& text) {
-  QWidget* window = Control(pDX, id);
-  if (window == nullptr) return;
+  CWnd* control = Control(pDX, id);
+  if (control == nullptr) return;
   if (pDX->m_bSaveAndValidate) {
-    text = window->property("text").toString().toStdString();
+    control->GetWindowText(text);
   } else {
-    window->setProperty("text", QString::fromStdString(text));
+    control->SetWindowText(text.c_str());
   }
 }
 

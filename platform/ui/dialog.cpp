@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QSlider>
+#include <algorithm>
 #include <iostream>
 
 #include "platform/ui/control_factory.h"
-#include "platform/ui/data_exchange.h"
 #include "platform/ui/dialog_fit.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/dialog_window.h"
@@ -22,6 +22,39 @@ QAbstractButton* Button(const CWnd* control) {
 
 // The room left between a control and a window that the dialog's code added above it.
 constexpr DialogSize kSpacing{0, 4};
+
+CRect PlaceOf(const QWidget* widget) {
+  const QRect place = widget->geometry();
+  return {place.left(), place.top(), place.left() + place.width(), place.top() + place.height()};
+}
+
+// Moves the template's controls out from under the windows that the dialog's code added (a
+// property sheet), and sizes the dialog to show them all.
+void FitToAddedWindows(QWidget& window, const std::vector<QWidget*>& templateControls,
+                       QSize templateSize, int spacing) {
+  std::vector<ControlPlace> places;
+  for (const QWidget* control : templateControls) {
+    places.push_back({PlaceOf(control), !control->isHidden()});
+  }
+  std::vector<CRect> added;
+  std::vector<CRect> shown;
+  for (const QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isWindow() || child->isHidden()) continue;
+    const bool fromTemplate = std::find(templateControls.begin(), templateControls.end(), child) !=
+                              templateControls.end();
+    if (!fromTemplate) added.push_back(PlaceOf(child));
+  }
+  const LONG moved = ClearAddedWindows(places, added, spacing);
+  for (std::size_t i = 0; i < templateControls.size(); ++i) {
+    templateControls[i]->move(places[i].Rect.left, places[i].Rect.top);
+  }
+  for (const QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!child->isWindow() && !child->isHidden()) shown.push_back(PlaceOf(child));
+  }
+  const ClientSize size =
+      FittedClientSize(shown, {templateSize.width(), templateSize.height() + moved});
+  window.setFixedSize(size.Width, size.Height);
+}
 
 }  // namespace
 
@@ -51,8 +84,7 @@ int CDialog::DoModal() {
   window.setFixedSize(templateSize);
   const std::vector<QWidget*> templateControls = CreateControls(&window, font);
   OnInitDialog();
-  const int moved = ClearAddedWindows(window, templateControls, ToPixels(kSpacing, units).height());
-  window.setFixedSize(FittedClientSize(window, templateSize + QSize(0, moved)));
+  FitToAddedWindows(window, templateControls, templateSize, ToPixels(kSpacing, units).height());
   const int result = window.exec();
   controls_.clear();
   return result;
@@ -60,12 +92,6 @@ int CDialog::DoModal() {
 
 void CDialog::EndDialog(int result) {
   if (auto* window = qobject_cast<QDialog*>(m_hWnd.data())) window->done(result);
-}
-
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-  CDataExchange exchange(this, saveAndValidate);
-  DoDataExchange(&exchange);
-  return TRUE;
 }
 
 CWnd* CDialog::GetDlgItem(int id) const {
@@ -93,24 +119,6 @@ int CDialog::GetCheckedRadioButton(int first, int last) const {
   return 0;
 }
 
-BOOL CDialog::OnInitDialog() {
-  UpdateData(FALSE);
-  return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
-
-void CDialog::OnOK() {
-  UpdateData(TRUE);
-  EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-  EndDialog(IDCANCEL);
-}
-
-void CDialog::OnHScroll(int /*id*/) {}
-
 std::vector<QWidget*> CDialog::CreateControls(QWidget* window, const QFont& font) {
   controls_.clear();
   std::vector<QWidget*> created;
@@ -135,18 +143,6 @@ void CDialog::Connect(QWidget* control, int id) {
   } else if (auto* slider = qobject_cast<QSlider*>(control)) {
     QObject::connect(slider, &QAbstractSlider::actionTriggered, [this, id] { OnHScroll(id); });
   }
-}
-
-void CDialog::Notify(UINT code, int id) {
-  for (const Command& command : commands_) {
-    if (command.Code == code && command.Id == id) {
-      command.Handler();
-      return;
-    }
-  }
-  if (code != BN_CLICKED) return;
-  if (id == IDOK) OnOK();
-  if (id == IDCANCEL) OnCancel();
 }
 
 }  // namespace qvtouch::ui

@@ -1,5 +1,6 @@
-// CDialog: a dialog built from its template as Qt widgets, with dialog data exchange and the
-// command notifications of its controls; the base of property pages.
+// CDialog: a dialog built from its template (on Windows the platform's own dialog, on Linux Qt
+// widgets), with dialog data exchange and the command notifications of its controls; the base of
+// property pages.
 //
 //   class MyDialog : public ui::CDialog {
 //    public:
@@ -22,12 +23,16 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/wnd.h"
 
+#ifndef _WIN32
 class QFont;
+#endif
 
 namespace qvtouch::ui {
 
 class CDataExchange;
+#ifndef _WIN32
 class DialogWindow;
+#endif
 
 class CDialog : public CWnd {
  public:
@@ -36,7 +41,8 @@ class CDialog : public CWnd {
   ~CDialog() override;
 
   // Creates the dialog, runs OnInitDialog, shows it modally and waits until EndDialog. Returns
-  // EndDialog's result (IDOK, IDCANCEL), or -1 when there is no QApplication to show it in.
+  // EndDialog's result (IDOK, IDCANCEL), or -1 when it cannot be shown (on Linux: no
+  // QApplication to show it in).
   int DoModal();
   void EndDialog(int result);
 
@@ -54,7 +60,7 @@ class CDialog : public CWnd {
 
  protected:
   // After the controls exist: moves the members into them. TRUE lets the platform give the focus
-  // to the first control; here the window does that by itself, so the result is not used.
+  // to the first control (on Linux the window does that by itself, and the result is not used).
   virtual BOOL OnInitDialog();
   virtual void DoDataExchange(CDataExchange* pDX);
   // The OK button and Enter: reads the controls back and ends the dialog with IDOK.
@@ -70,25 +76,37 @@ class CDialog : public CWnd {
     commands_.push_back({code, id, [this, handler] { (static_cast<Derived*>(this)->*handler)(); }});
   }
 
+#ifdef _WIN32
+  // The dialog procedure of the dialog whose WM_INITDIALOG carries it as lParam.
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+#else
   // Builds the controls of the template into window, in font, and returns them in template
   // order; used by DoModal and by a property sheet for its pages.
   std::vector<QWidget*> CreateControls(QWidget* window, const QFont& font);
+#endif
 
  private:
-  friend class DialogWindow;
   struct Command {
     UINT Code;
     int Id;
     std::function<void()> Handler;
   };
 
-  void Connect(QWidget* control, int id);
+  // Runs the handler mapped to the notification; else BN_CLICKED from IDOK or IDCANCEL runs
+  // OnOK or OnCancel.
   void Notify(UINT code, int id);
 
   const DialogTemplate* template_;
   HWND parent_;
-  std::map<int, std::unique_ptr<CWnd>> controls_;
   std::vector<Command> commands_;
+#ifdef _WIN32
+  // Wrappers of the controls that GetDlgItem handed out, by id.
+  mutable std::map<int, std::unique_ptr<CWnd>> controls_;
+#else
+  friend class DialogWindow;
+  void Connect(QWidget* control, int id);
+  std::map<int, std::unique_ptr<CWnd>> controls_;
+#endif
 };
 
 }  // namespace qvtouch::ui

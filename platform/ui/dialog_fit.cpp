@@ -6,52 +6,46 @@
 namespace qvtouch::ui {
 namespace {
 
-bool FromTemplate(const std::vector<QWidget*>& templateControls, const QWidget* window) {
-  return std::find(templateControls.begin(), templateControls.end(), window) !=
-         templateControls.end();
-}
-
-// The highest top of the template's controls that the added window covers from above, into `top`,
-// and how far the controls from there down must move to lie `spacing` below it; 0 when it covers
-// none.
-int ShiftBelow(const QRect& added, const std::vector<QWidget*>& templateControls, int spacing,
-               int& top) {
-  top = std::numeric_limits<int>::max();
-  for (const QWidget* control : templateControls) {
-    const QRect place = control->geometry();
-    if (!control->isHidden() && place.top() > added.top() && place.intersects(added)) {
-      top = std::min(top, place.top());
-    }
-  }
-  return top == std::numeric_limits<int>::max() ? 0 : added.bottom() + 1 + spacing - top;
+bool Overlap(const CRect& a, const CRect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 }  // namespace
 
-int ClearAddedWindows(QWidget& dialog, const std::vector<QWidget*>& templateControls, int spacing) {
-  int moved = 0;
-  for (const QWidget* added : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (added->isWindow() || added->isHidden() || FromTemplate(templateControls, added)) continue;
-    int top = 0;
-    const int shift = ShiftBelow(added->geometry(), templateControls, spacing, top);
+LONG ClearAddedWindows(std::vector<ControlPlace>& controls, const std::vector<CRect>& addedWindows,
+                       LONG spacing) {
+  LONG moved = 0;
+  for (const CRect& added : addedWindows) {
+    // The highest top of the shown controls that the added window covers from above.
+    LONG top = std::numeric_limits<LONG>::max();
+    for (const ControlPlace& control : controls) {
+      if (control.Shown && control.Rect.top > added.top && Overlap(control.Rect, added)) {
+        top = std::min(top, control.Rect.top);
+      }
+    }
+    if (top == std::numeric_limits<LONG>::max()) continue;
+    const LONG shift = added.bottom + spacing - top;
     if (shift <= 0) continue;
-    for (QWidget* control : templateControls) {
-      if (control->y() >= top) control->move(control->x(), control->y() + shift);
+    for (ControlPlace& control : controls) {
+      if (control.Rect.top < top) continue;
+      control.Rect.top += shift;
+      control.Rect.bottom += shift;
     }
     moved += shift;
   }
   return moved;
 }
 
-QSize FittedClientSize(const QWidget& dialog, QSize templateSize) {
-  const QRect children = dialog.childrenRect();
-  QSize size = templateSize;
-  if (children.right() >= size.width()) {
-    size.setWidth(children.right() + 1 + std::max(0, children.left()));
+ClientSize FittedClientSize(const std::vector<CRect>& shownChildren, ClientSize templateSize) {
+  if (shownChildren.empty()) return templateSize;
+  CRect all = shownChildren.front();
+  for (const CRect& child : shownChildren) {
+    all = {std::min(all.left, child.left), std::min(all.top, child.top),
+           std::max(all.right, child.right), std::max(all.bottom, child.bottom)};
   }
-  if (children.bottom() >= size.height()) {
-    size.setHeight(children.bottom() + 1 + std::max(0, children.top()));
-  }
+  ClientSize size = templateSize;
+  if (all.right > size.Width) size.Width = all.right + std::max<LONG>(0, all.left);
+  if (all.bottom > size.Height) size.Height = all.bottom + std::max<LONG>(0, all.top);
   return size;
 }
 

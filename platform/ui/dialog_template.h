@@ -17,7 +17,7 @@ namespace qvtouch::ui {
 enum class ControlKind {
   Text,         // static text, left-aligned, wrapped at word boundaries
   CentredText,  // static text, centred
-  Picture,      // static showing a bitmap at its own size; the text is its resource path
+  Picture,      // static showing a bitmap at its own size; the text names it: "#4007"
   HiddenFrame,  // a frame that is never shown: a place holder that code measures
   PushButton,
   DefaultPushButton,  // the button that Enter presses
@@ -52,6 +52,10 @@ struct DialogSize {
   int Width = 0;
   int Height = 0;
 };
+
+// The font in which a property sheet lays out its pages, whatever font their templates name: the
+// platform's default dialog font.
+inline constexpr DialogFont kPropertySheetFont{"MS Shell Dlg", 8};
 
 struct DialogTemplate {
   int Id = 0;

@@ -10,10 +10,6 @@
 
 namespace qvtouch::ui {
 
-// The font in which a property sheet lays out its pages, whatever font their templates name: the
-// platform's default dialog font.
-inline constexpr DialogFont kPropertySheetFont{"MS Shell Dlg", 8};
-
 // The installed font for a template's font. The platform's faces are not installed here; they
 // fall back to the system's sans-serif face at the template's point size.
 QFont TemplateFont(const DialogFont& font);

@@ -64,6 +64,10 @@ BOOL CPropertySheet::Create(CWnd* parent, DWORD style) {
   return TRUE;
 }
 
+int CPropertySheet::GetActiveIndex() const {
+  return active_;
+}
+
 CPropertyPage* CPropertySheet::GetActivePage() const {
   return active_ < 0 ? nullptr : pages_[static_cast<std::size_t>(active_)];
 }

@@ -5,21 +5,21 @@
 #include <QIcon>
 #include <map>
 #include <memory>
-#include <string>
 
 namespace qvtouch::ui {
 
-HICON LoadIconResource(LPCSTR path) {
-  static std::map<std::string, std::unique_ptr<const QIcon>> loaded;
+HICON LoadIconResource(LPCSTR name) {
+  static std::map<int, std::unique_ptr<const QIcon>> loaded;
+  const std::optional<int> number = name == nullptr ? std::nullopt : ResourceNumber(name);
   // Pictures need a running QGuiApplication; a host that shows none (a listing) gets no icon.
-  if (path == nullptr || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+  if (!number || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
     return nullptr;
   }
-  const auto found = loaded.find(path);
+  const auto found = loaded.find(*number);
   if (found != loaded.end()) return found->second.get();
-  const QString name = QString::fromUtf8(path);
-  if (!QFile::exists(name)) return nullptr;
-  return loaded.emplace(path, std::make_unique<const QIcon>(name)).first->second.get();
+  const QString path = QStringLiteral(":/icons/%1.png").arg(*number);
+  if (!QFile::exists(path)) return nullptr;
+  return loaded.emplace(*number, std::make_unique<const QIcon>(path)).first->second.get();
 }
 
 }  // namespace qvtouch::ui

@@ -1,22 +1,11 @@
 #include "platform/ui/win_app.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
+#include "platform/ui/module.h"
 
 namespace qvtouch::ui {
 namespace {
 
 CWinApp* theApplication = nullptr;
-
-// The file this code was loaded from: the applet's library, or the program it is linked into.
-std::string ModuleName() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&ModuleName), &info) == 0 || info.dli_fname == nullptr) {
-    return {};
-  }
-  return std::filesystem::path(info.dli_fname).stem().string();
-}
 
 }  // namespace
 

@@ -10,7 +10,8 @@ namespace qvtouch::ui {
 class CWinApp {
  public:
   // Without a name, the application's name is its module's file name without its extension:
-  // "QVTcpl" for QVTcpl.so, the program's name when this layer is linked into a program.
+  // "QVTcpl" for QVTcpl.cpl (QVTcpl.so on Linux), the program's name when this layer is linked
+  // into a program.
   explicit CWinApp(LPCSTR appName = nullptr);
   virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;

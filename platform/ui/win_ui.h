@@ -1,10 +1,19 @@
-// The platform's user-interface types and constants, as the programs spell them. A window handle
-// is the Qt widget that stands for the window.
+// The platform's user-interface types and constants, as the programs spell them. On Windows they
+// are the platform's own (user32, comctl32); on Linux a window handle is the Qt widget that stands
+// for the window.
 #pragma once
 
-#include <cstdint>
+#include "platform/base/win32_types.h"
 
-#include "platform/device/win32_types.h"
+#ifdef _WIN32
+#include <commctrl.h>
+
+// A control that no code refers to, as resource scripts name it.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+#else
+#include <cstdint>
 
 class QIcon;
 class QWidget;
@@ -44,6 +53,7 @@ inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 inline constexpr UINT SWP_NOSIZE = 0x0001;
 inline constexpr UINT SWP_NOZORDER = 0x0004;
 inline constexpr UINT SWP_NOACTIVATE = 0x0010;
+#endif  // _WIN32
 
 struct CRect {
   LONG left = 0;

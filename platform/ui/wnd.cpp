@@ -15,6 +15,10 @@ CRect FromQRect(const QRect& rect) {
 
 }  // namespace
 
+HWND CWnd::GetSafeHwnd() const {
+  return m_hWnd.data();
+}
+
 void CWnd::GetWindowRect(CRect* rect) const {
   if (m_hWnd.isNull()) return;
   const QRect frame = m_hWnd->isWindow() ? m_hWnd->frameGeometry()
@@ -61,6 +65,27 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
     m_hWnd->setFocusPolicy(static_cast<Qt::FocusPolicy>(policy & ~Qt::TabFocus));
   }
   return TRUE;
+}
+
+BOOL CWnd::ModifyStyleEx(DWORD /*remove*/, DWORD /*add*/) {
+  return m_hWnd.isNull() ? FALSE : TRUE;
+}
+
+void CWnd::SetWindowText(LPCSTR text) {
+  if (m_hWnd.isNull()) return;
+  const QString shown = QString::fromUtf8(text != nullptr ? text : "");
+  if (m_hWnd->isWindow()) {
+    m_hWnd->setWindowTitle(shown);
+  } else {
+    m_hWnd->setProperty("text", shown);
+  }
+}
+
+void CWnd::GetWindowText(std::string& text) const {
+  if (m_hWnd.isNull()) return;
+  const QString shown =
+      m_hWnd->isWindow() ? m_hWnd->windowTitle() : m_hWnd->property("text").toString();
+  text = shown.toStdString();
 }
 
 int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) const {

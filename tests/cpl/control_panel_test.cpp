@@ -38,7 +38,10 @@ TEST(CPlApplet, AnswersEachMessageAsTheAppletDoes) {
   EXPECT_EQ(CPlApplet(nullptr, CPL_STOP, 0, 0), 1);
   EXPECT_EQ(CPlApplet(nullptr, CPL_EXIT, 0, 0), 0);
   EXPECT_EQ(CPlApplet(nullptr, 0, 0, 0), 1);
-  EXPECT_EQ(CPlApplet(nullptr, 9, 0, 0), 1);
+  EXPECT_EQ(CPlApplet(nullptr, 11, 0, 0), 1);
+  // Started for this applet, the host opens the item only when its parameters are not handled.
+  EXPECT_EQ(CPlApplet(nullptr, CPL_STARTWPARMSA, 0, 0), 0);
+  EXPECT_EQ(CPlApplet(nullptr, CPL_STARTWPARMSW, 0, 0), 0);
   EXPECT_EQ(CPlApplet(nullptr, CPL_NEWINQUIRE, 0, 0), 1) << "no record to fill";
 }
 

@@ -1,4 +1,4 @@
-#include "rebootprompt/system_restart.h"
+#include "platform/restart/system_restart.h"
 
 #include <sys/wait.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/programs/programs.h"
 
-namespace qvtouch::rebootprompt {
+namespace qvtouch::platform {
 namespace {
 
 constexpr const char* kSystemctlVariable = "QVTOUCH_SYSTEMCTL";
@@ -23,10 +23,10 @@ const char* Systemctl() {
 
 void RequestSystemRestart() {
   const std::string arguments[] = {"reboot"};
-  const pid_t pid = platform::StartProgram(Systemctl(), arguments);
+  const pid_t pid = StartProgram(Systemctl(), arguments);
   if (pid <= 0) return;
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
 }
 
-}  // namespace qvtouch::rebootprompt
+}  // namespace qvtouch::platform

@@ -1,7 +1,8 @@
-// Restarting the computer, through the system's own means: `systemctl reboot`.
+// Restarting the computer, through the system's own means. On Windows: the shutdown privilege
+// enabled in the process's token, then ExitWindowsEx with EWX_REBOOT. On Linux: `systemctl reboot`.
 //
-// The right to restart, which the platform grants by enabling the shutdown privilege in the
-// process's token, is polkit's to grant here: systemctl asks logind, which checks it for the
+// On Linux the right to restart, which the platform grants by enabling the shutdown privilege in
+// the process's token, is polkit's to grant here: systemctl asks logind, which checks it for the
 // caller (asking for a password where the policy wants one) and then restarts the system. Root
 // needs no such check.
 //
@@ -10,10 +11,10 @@
 // restarts the machine.
 #pragma once
 
-namespace qvtouch::rebootprompt {
+namespace qvtouch::platform {
 
 // Asks for the restart and waits until the request has been made. Nothing is reported: whether
 // the system restarts is up to the system.
 void RequestSystemRestart();
 
-}  // namespace qvtouch::rebootprompt
+}  // namespace qvtouch::platform

@@ -1,7 +1,11 @@
 // The platform's basic types and the error codes of its file and device calls, as the programs
-// spell them. Other stand-ins that need the same names include this header.
+// spell them: shared by the registry, the control device and the user interface.
 #pragma once
 
+#ifdef _WIN32
+// The platform's own definitions.
+#include <windows.h>
+#else
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -38,3 +42,4 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_DELETE_PENDING = 303;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+#endif  // _WIN32
