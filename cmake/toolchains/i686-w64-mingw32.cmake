@@ -1,14 +1,4 @@
-# The 32-bit Windows programs, cross-built with mingw-w64's i686 compilers. Their POSIX thread
-# model gives the C++ library std::thread, which the calibration program's worker uses.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows programs, as they are delivered.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(QVTOUCH_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-programs.cmake)
