@@ -36,18 +36,7 @@ finish() {
 }
 trap finish EXIT
 
-passed=0
-failed=0
-check() {  # DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 w64() { "$wine64" "$@" 2>&1 | tr -d '\r'; }
 service_state() { w64 sc query QVTouch | awk '/STATE/ { print $4 }'; }
 
@@ -104,5 +93,4 @@ w64 sc start QVTouch >/dev/null
 check "the service starts again" [ "$(service_state)" = RUNNING ]
 w64 sc stop QVTouch >/dev/null
 
-echo "qvtouch.sys under Wine: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done "qvtouch.sys under Wine"

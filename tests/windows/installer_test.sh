@@ -15,18 +15,7 @@ driver=$(realpath "$2")
 bits=$3
 probe=$(realpath "$4")
 
-passed=0
-failed=0
-check() {  # DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 w64() { "$WINE64" "$@" 2>/dev/null | tr -d '\r'; }
 # A value as `reg query` shows it ("0x4d2", "Pointer Port"), or nothing: its lines are the name,
 # the type and the data, each after four blanks.
@@ -98,5 +87,4 @@ check "the uninstall entry is gone" \
   no_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QVTouch'
 check "the control device is gone" "$WINE64" "$probe" gone
 
-echo "QVTouchSetup.exe under Wine: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_done "QVTouchSetup.exe under Wine"

@@ -1,0 +1,18 @@
+# Counted checks for the shell tests. `check DESCRIPTION COMMAND...` runs the command and counts
+# it; `checks_done NAME` prints the tally and fails when any check failed.
+passed=0
+failed=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $what"
+  fi
+}
+checks_done() {
+  echo "$1: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
