@@ -29,43 +29,42 @@ std::optional<std::string> RunOnceCalibration() {
   return ReadText(HKEY_LOCAL_MACHINE, kRunOnceKey.data(), "qvsercalib");
 }
 
-class Tollwen : public ::testing::Test {
+// A way to decline the prompt, and the screenshot taken before it.
+struct Declining {
+  const char* Name;
+  const char* Screenshot;
+  void (*Decline)(HWND dialog);
+};
+
+class Tollwen : public ::testing::TestWithParam<Declining> {
  protected:
   void SetUp() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunOnceKey.data(), "qvsercalib"); }
   void TearDown() override { DeleteValue(HKEY_LOCAL_MACHINE, kRunOnceKey.data(), "qvsercalib"); }
-
-  // Starts Tollwen and checks what its dialog shows and what it has scheduled by then.
-  HWND Open(StartedProgram& tollwen, const char* screenshot) {
-    EXPECT_TRUE(tollwen.Started());
-    HWND dialog = WaitForWindow("QVHWTOUCH SETUP");
-    if (dialog == nullptr) return nullptr;
-    EXPECT_EQ(ControlText(dialog, IDOK), "Yes");
-    EXPECT_EQ(ControlText(dialog, IDCANCEL), "No");
-    EXPECT_EQ(RunOnceCalibration(), ScheduledCalibration()) << "scheduled as the dialog opens";
-    SaveScreenshot(dialog, screenshot);
-    return dialog;
-  }
 };
 
 // "No", and Escape, end the prompt: the calibration stays scheduled, and nothing restarts (a
 // restart under Wine would end this test program too).
-TEST_F(Tollwen, NoKeepsTheScheduledCalibrationAndRestartsNothing) {
+TEST_P(Tollwen, DecliningKeepsTheScheduledCalibrationAndRestartsNothing) {
   StartedProgram tollwen(Quoted(HostPath(TOLLWEN_PATH)));
-  HWND dialog = Open(tollwen, "tollwen");
+  ASSERT_TRUE(tollwen.Started());
+  HWND dialog = WaitForWindow("QVHWTOUCH SETUP");
   ASSERT_NE(dialog, nullptr);
-  PressButton(dialog, IDCANCEL);
+  EXPECT_EQ(ControlText(dialog, IDOK), "Yes");
+  EXPECT_EQ(ControlText(dialog, IDCANCEL), "No");
+  EXPECT_EQ(RunOnceCalibration(), ScheduledCalibration()) << "scheduled as the dialog opens";
+  SaveScreenshot(dialog, GetParam().Screenshot);
+
+  GetParam().Decline(dialog);
   EXPECT_EQ(tollwen.WaitForExit(20s), 0u);
   EXPECT_EQ(RunOnceCalibration(), ScheduledCalibration());
 }
 
-TEST_F(Tollwen, EscapeKeepsTheScheduledCalibrationAndRestartsNothing) {
-  StartedProgram tollwen(Quoted(HostPath(TOLLWEN_PATH)));
-  HWND dialog = Open(tollwen, "tollwen-escape");
-  ASSERT_NE(dialog, nullptr);
-  PressKey(dialog, VK_ESCAPE);
-  EXPECT_EQ(tollwen.WaitForExit(20s), 0u);
-  EXPECT_EQ(RunOnceCalibration(), ScheduledCalibration());
-}
+INSTANTIATE_TEST_SUITE_P(
+    NoAndEscape, Tollwen,
+    ::testing::Values(
+        Declining{"No", "tollwen", [](HWND dialog) { PressButton(dialog, IDCANCEL); }},
+        Declining{"Escape", "tollwen-escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }}),
+    [](const ::testing::TestParamInfo<Declining>& info) { return std::string(info.param.Name); });
 
 TEST(Qvsercalib, WithoutTheDriverSaysSoAndEnds) {
   StartedProgram calibration(Quoted(HostPath(QVSERCALIB_PATH)));
