@@ -17,11 +17,10 @@ constexpr uid_t kNobody = 65534;
 
 class RunnerProgram : public RunOnceStoreTest {
  protected:
-  // The runner's exit status; what it writes on standard error goes to Errors().
-  static std::optional<int> RunRunner(const ChildOptions& options = {}) {
-    ChildProcess runner(
-        {"/bin/sh", "-c", R"(exec "$0" 2>"$1")", QVTOUCH_RUNONCE_BINARY, ErrorsPath().string()},
-        options);
+  // The runner's exit status; what it writes goes to Errors().
+  static std::optional<int> RunRunner(ChildOptions options = {}) {
+    options.Output = ErrorsPath();
+    ChildProcess runner({QVTOUCH_RUNONCE_BINARY}, options);
     return runner.Wait();
   }
   static std::filesystem::path ErrorsPath() { return Records() / "errors"; }

@@ -33,6 +33,22 @@ std::vector<std::string> EnvironmentWith(
   return entries;
 }
 
+// A copy of the program, executable by everyone, in a new folder that everyone may enter.
+std::filesystem::path CopyForEveryone(const std::filesystem::path& program,
+                                      std::filesystem::path& folder) {
+  std::string name = (std::filesystem::temp_directory_path() / "qvtouch-program-XXXXXX").string();
+  if (::mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp");
+  folder = name;
+  using std::filesystem::perms;
+  constexpr perms kEveryoneMayRun = perms::owner_all | perms::group_read | perms::group_exec |
+                                    perms::others_read | perms::others_exec;
+  std::filesystem::permissions(folder, kEveryoneMayRun);
+  const std::filesystem::path copy = folder / program.filename();
+  std::filesystem::copy_file(program, copy);
+  std::filesystem::permissions(copy, kEveryoneMayRun);
+  return copy;
+}
+
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
   for (std::string& text : texts) pointers.push_back(text.data());
@@ -48,6 +64,9 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& op
   if (::pipe2(pipe.data(), O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
   input_.Reset(pipe[1]);
   const platform::UniqueFd readEnd(pipe[0]);
+  if (options.User && *options.User != ::geteuid()) {
+    argv[0] = CopyForEveryone(argv[0], copyFolder_).string();
+  }
   std::vector<std::string> environment = EnvironmentWith(options.Environment);
   const std::vector<char*> arguments = Pointers(argv);
   const std::vector<char*> variables = Pointers(environment);
@@ -68,15 +87,19 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& op
     ::close_range(STDERR_FILENO + 1, ~0U, 0);  // the child gets the standard streams only
     if (options.Group && ::setresgid(*options.Group, *options.Group, *options.Group) != 0) _exit(126);
     if (options.User && ::setresuid(*options.User, *options.User, *options.User) != 0) _exit(126);
+    if (!copyFolder_.empty() && ::chdir(copyFolder_.c_str()) != 0) _exit(126);
     ::execve(arguments[0], arguments.data(), variables.data());
     _exit(127);
   }
 }
 
 ChildProcess::~ChildProcess() {
-  if (Exited()) return;
-  ::kill(pid_, SIGKILL);
-  ::waitpid(pid_, nullptr, 0);
+  if (!Exited()) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  std::error_code ignored;
+  if (!copyFolder_.empty()) std::filesystem::remove_all(copyFolder_, ignored);
 }
 
 void ChildProcess::Input(std::string_view text) {

@@ -1,5 +1,7 @@
 // A program the test starts as a child process, with its standard input on a pipe the test
-// writes, extra environment variables, and optionally another user.
+// writes, extra environment variables, and optionally another user. A program run as another user
+// runs from a copy in a folder of its own that every user may enter, so that the checkout and the
+// build need not be: they may lie in a private folder (a home of mode 0700).
 #pragma once
 
 #include <sys/types.h>
@@ -43,6 +45,7 @@ class ChildProcess {
  private:
   bool Exited();
 
+  std::filesystem::path copyFolder_;  // the program's copy for another user; empty when none
   pid_t pid_ = -1;
   platform::UniqueFd input_;
   std::optional<int> status_;
