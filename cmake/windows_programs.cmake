@@ -11,6 +11,12 @@ math(EXPR program_bits "${CMAKE_SIZEOF_VOID_P} * 8")
 # The driver that the installer carries and its tests use comes from the windows-driver build.
 set(QVTOUCH_DRIVER_BUILD "${PROJECT_SOURCE_DIR}/build/windows-driver" CACHE PATH
   "The windows-driver preset's build folder, with qvtouch.sys and its test program")
+set(QVTOUCH_DRIVER ${QVTOUCH_DRIVER_BUILD}/platform/kernel_nt/qvtouch.sys)
+if(NOT EXISTS ${QVTOUCH_DRIVER})
+  # Leading blank: CMake prints the line as it stands instead of wrapping it.
+  message(FATAL_ERROR " ${QVTOUCH_DRIVER} is not built: build the driver first "
+    "(cmake --preset windows-driver && cmake --build --preset windows-driver)")
+endif()
 
 add_subdirectory(common)
 add_subdirectory(platform)
