@@ -56,6 +56,9 @@ UninstPage instfiles
 !endif
 
 Var Programs  ; <ProgramFilesDir>\QVSerTouch
+; The longest $Programs whose quoted command line "$Programs\qvsercalib.exe" fits, with its
+; terminating zero, into the 260 bytes that Tollwen gives it.
+!define LONGEST_PROGRAMS_FOLDER 242
 
 ; $Programs, from ProgramFilesDir as the programs read it. (The 32-bit programs' view holds what
 ; the 64-bit view calls "ProgramFilesDir (x86)", which serves where that view is not set up.)
@@ -177,8 +180,20 @@ Section "QVTouch"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
-  ; The last step: schedule the calibration and offer to restart.
-  Exec '"$Programs\Tollwen.exe"'
+  ; The last step: schedule the calibration and offer to restart. A silent installation asks
+  ; nothing and restarts nothing: it schedules the calibration as Tollwen does, with the same
+  ; RunOnce value, and as Tollwen schedules nothing when the quoted command line would not fit
+  ; its 260-byte buffer.
+  ${If} ${Silent}
+    StrLen $0 "$Programs"
+    ${If} $0 <= ${LONGEST_PROGRAMS_FOLDER}
+      SetRegView ${PROGRAM_REGISTRY_VIEW}
+      WriteRegStr HKLM "${CURRENT_VERSION_KEY}\RunOnce" "qvsercalib" '"$Programs\qvsercalib.exe"'
+      SetRegView 64
+    ${EndIf}
+  ${Else}
+    Exec '"$Programs\Tollwen.exe"'
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"

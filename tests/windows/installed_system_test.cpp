@@ -1,8 +1,8 @@
-// The system as QVTouchSetup.exe installs it, run silently into this session's fresh prefix, with
-// the driver answering: the applet opened through the Control Panel, and the calibration program.
-// The test stores a Port that names no COM port before the installer runs (under Wine the driver's
-// first request to a COM port ends it), and never presses the test-tone button (Wine's HalMakeBeep
-// ends the driver too).
+// The system as QVTouchSetup.exe installs it, run as a person runs it into this session's fresh
+// prefix (installer_test.sh runs it silently), with the driver answering: the applet opened through
+// the Control Panel, and the calibration program. The test stores a Port that names no COM port
+// before the installer runs (under Wine the driver's first request to a COM port ends it), and
+// never presses the test-tone button (Wine's HalMakeBeep ends the driver too).
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -61,17 +61,20 @@ std::string InstalledProgram(const char* name) {
 }
 
 // Installs the system once for all the tests: a Port that opens nothing first, then the installer
-// with no questions; its last step, Tollwen, is answered No.
+// in its window; its last step, Tollwen, is answered No, and its finished page closed.
 class InstalledSystem : public ::testing::Environment {
  public:
   void SetUp() override {
     ASSERT_TRUE(StoreSetting("Port", 0));
-    StartedProgram installer(Quoted(HostPath(QVTOUCH_INSTALLER)) + " /S");
-    ASSERT_EQ(installer.WaitForExit(60s), 0u);
-    HWND prompt = WaitForWindow("QVHWTOUCH SETUP");
+    StartedProgram installer(Quoted(HostPath(QVTOUCH_INSTALLER)));
+    HWND prompt = WaitForWindow("QVHWTOUCH SETUP", nullptr, 60s);
     ASSERT_NE(prompt, nullptr) << "Tollwen runs as the installation's last step";
     PressButton(prompt, IDCANCEL);
     ASSERT_TRUE(WaitUntilGone(prompt));
+    HWND setup = WaitForWindow("QVTouch " QVTOUCH_VERSION " Setup: Completed");
+    ASSERT_NE(setup, nullptr);
+    PressButton(setup, IDOK);  // "Close"
+    ASSERT_EQ(installer.WaitForExit(20s), 0u);
   }
 };
 
@@ -191,6 +194,18 @@ TEST(CalibrationProgram, FullScreenWithTheFirstTargetOnceAndEscapeEndsAfterTheRe
   PressKey(window, VK_ESCAPE);
   EXPECT_EQ(calibration.WaitForExit(20s), 0u);
   EXPECT_EQ(DriverValue(IOCTL_TOUCH_GET_RBN_DELAY), 144u) << "reloaded before it ended";
+}
+
+// Installed again with no questions, as an unattended installation runs it: the calibration is
+// scheduled as Tollwen schedules it, and nothing waits for an answer.
+TEST(SilentInstallation, SchedulesTheCalibrationAndAsksNothing) {
+  DeleteValue(HKEY_LOCAL_MACHINE, kRunOnceKey.data(), "qvsercalib");
+  StartedProgram installer(Quoted(HostPath(QVTOUCH_INSTALLER)) + " /S");
+  ASSERT_EQ(installer.WaitForExit(60s), 0u);
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kRunOnceKey.data(), "qvsercalib"),
+            Quoted(InstalledProgram("qvsercalib.exe")));
+  EXPECT_EQ(WaitForWindow("QVHWTOUCH SETUP", nullptr, 3s), nullptr) << "no Tollwen asks";
+  EXPECT_EQ(DriverValue(IOCTL_TOUCH_GET_SCREEN_POST), 16u) << "the driver runs again";
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 # answers any name with a stand-in that fails the driver at its first request) and a calibration
 # span; the installer keeps both, and writes the other settings' defaults. Then: the files where
 # the programs and the system look for them, the driver's service and its values, the driver
-# running and published for the mouse class driver; a second installation keeps what was stored;
-# the uninstaller removes what was installed and leaves the device gone (PROBE_EXE gone).
+# running and published for the mouse class driver, the calibration scheduled as Tollwen schedules
+# it (installed_system_test shows that no Tollwen asks); a second installation keeps what was stored; the uninstaller removes
+# what was installed and leaves the device gone (PROBE_EXE gone).
 set -euo pipefail
 installer=$(realpath "$1")
 driver=$(realpath "$2")
@@ -31,16 +32,19 @@ parameters="$service\\Parameters"
 # "ProgramFilesDir (x86)"); and where the Control Panel finds their applet.
 current_version='HKLM\Software\Microsoft\Windows\CurrentVersion'
 if [ "$bits" = 32 ]; then
-  folder=$(value 'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion' ProgramFilesDir)
+  programs_view='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion'
+  folder=$(value "$programs_view" ProgramFilesDir)
   [ -n "$folder" ] || folder=$(value "$current_version" 'ProgramFilesDir (x86)')
   applet_folder=syswow64
 else
+  programs_view=$current_version
   folder=$(value "$current_version" ProgramFilesDir)
   applet_folder=system32
 fi
 programs=$(w64 winepath -u "$folder\QVSerTouch")
 programs=${programs%/}
 applet() { find "$drive/windows" -maxdepth 2 -ipath "*/$applet_folder/qvtcpl.cpl"; }
+scheduled() { value "$programs_view\RunOnce" qvsercalib; }
 
 w64 reg add "$parameters" /v Port /t REG_DWORD /d 0 /f >/dev/null
 w64 reg add "$parameters" /v XL /t REG_DWORD /d 1234 /f >/dev/null
@@ -52,6 +56,8 @@ for file in qvsercalib.exe Tollwen.exe uninstall.exe; do
   check "$file in the programs' folder" [ -f "$programs/$file" ]
 done
 check "the applet where the Control Panel finds it" [ -n "$(applet)" ]
+check "the calibration scheduled as Tollwen schedules it" \
+  [ "$(scheduled)" = "\"$folder\\QVSerTouch\\qvsercalib.exe\"" ]
 
 check "a kernel driver" [ "$(value "$service" Type)" = 0x1 ]
 check "started by the system" [ "$(value "$service" Start)" = 0x1 ]
@@ -83,6 +89,7 @@ check "the service is gone" no_key "$service"
 check "the driver file is gone" [ ! -e "$drive/windows/system32/drivers/qvtouch.sys" ]
 check "the programs are gone" [ "$(ls "$programs")" = uninstall.exe ]
 check "the applet is gone" [ -z "$(applet)" ]
+check "the scheduled calibration is gone" [ -z "$(scheduled)" ]
 check "the uninstall entry is gone" \
   no_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QVTouch'
 check "the control device is gone" "$WINE64" "$probe" gone
