@@ -19,10 +19,21 @@ constexpr qvtouch::ui::ControlTemplate kControls[] = {
     {IDC_STATIC, ControlKind::Text, "DurationTime(ms)", {23, 77, 67, 8}},
     {IDC_BEEP_TONE, ControlKind::Slider, "", {88, 48, 116, 15}},
     {IDC_DURATION, ControlKind::Slider, "", {88, 72, 116, 15}},
-    {IDC_BEEP_ON, ControlKind::DropDownList, "", {94, 23, 105, 69}},
+    {IDC_BEEP_ON,
+     ControlKind::DropDownList,
+     "",
+     {94, 23, 105, 69},
+     {.VerticalScrollBar = true, .ScrollBarShownDisabled = true}},
     {IDC_BEEP_TONE_TEXT, ControlKind::Text, "Static", {206, 51, 25, 8}},
     {IDC_DURATION_TEXT, ControlKind::Text, "Static", {206, 76, 25, 8}},
-    {IDC_TEST_BEEP, ControlKind::PushButton, "Touch here to test beep", {19, 105, 201, 50}},
+    {IDC_TEST_BEEP,
+     ControlKind::PushButton,
+     "Touch here to test beep",
+     {19, 105, 201, 50},
+     {.CentredVertically = true,
+      .CentredHorizontally = true,
+      .StaticEdge = true,
+      .Transparent = true}},
 };
 
 constexpr qvtouch::ui::DialogTemplate kTemplate{

@@ -18,7 +18,13 @@ constexpr qvtouch::ui::ControlTemplate kControls[] = {
 };
 
 constexpr qvtouch::ui::DialogTemplate kTemplate{
-    IDD_TOLLWEN_DIALOG, "QVHWTOUCH SETUP", {278, 120}, {"MS Shell Dlg", 9}, kControls};
+    IDD_TOLLWEN_DIALOG,
+    "QVHWTOUCH SETUP",
+    {278, 120},
+    {"MS Shell Dlg", 9},
+    kControls,
+    {0, 0},
+    {.Visible = true, .ShellFont = true, .AppWindow = true}};
 
 }  // namespace
 

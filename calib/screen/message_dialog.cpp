@@ -10,13 +10,13 @@ namespace {
 constexpr int kMessageText = 1001;
 
 constexpr ui::ControlTemplate kControls[] = {
-    {kMessageText, ui::ControlKind::Text, "", {10, 11, 139, 22}},
+    {kMessageText, ui::ControlKind::Text, "", {10, 11, 139, 22}, {.CentredVertically = true}},
     {IDOK, ui::ControlKind::DefaultPushButton, "OK", {38, 38, 38, 13}},
     {IDCANCEL, ui::ControlKind::PushButton, "Cancel", {84, 38, 38, 13}},
 };
 // "MyMsg" is always replaced by the caption.
 constexpr ui::DialogTemplate kMessageTemplate{
-    104, "MyMsg", {159, 59}, {"MS Sans Serif", 8}, kControls};
+    104, "MyMsg", {159, 59}, {"MS Sans Serif", 8}, kControls, {.X = 240, .Y = 180}};
 
 class MessageDialog final : public ui::CDialog {
  public:

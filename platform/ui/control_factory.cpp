@@ -30,7 +30,8 @@ QLabel* CreateText(const ControlTemplate& control, QWidget* parent, Qt::Alignmen
   auto* label = new QLabel(TemplateText(control.Text), parent);
   label->setTextFormat(Qt::PlainText);
   label->setWordWrap(true);
-  label->setAlignment(alignment | Qt::AlignTop);
+  label->setAlignment(alignment |
+                      (control.Styles.CentredVertically ? Qt::AlignVCenter : Qt::AlignTop));
   return label;
 }
 

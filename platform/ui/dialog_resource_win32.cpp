@@ -75,10 +75,9 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::AutoRadioButton:
       return {kButton, nullptr, kShown | WS_TABSTOP | BS_AUTORADIOBUTTON};
     case ControlKind::DropDownList:
-      return {kComboBox, nullptr, kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST};
+      return {kComboBox, nullptr, kShown | WS_TABSTOP | CBS_DROPDOWNLIST};
     case ControlKind::DropDownCombo:
-      return {kComboBox, nullptr,
-              kShown | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL};
+      return {kComboBox, nullptr, kShown | WS_TABSTOP | CBS_DROPDOWN};
     case ControlKind::Slider:
       return {0, TRACKBAR_CLASSW, kShown | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_BOTH};
   }
@@ -89,11 +88,34 @@ bool IsRadioButton(ControlKind kind) {
   return kind == ControlKind::AutoRadioButton;
 }
 
+bool IsButton(ControlKind kind) {
+  return kind == ControlKind::PushButton || kind == ControlKind::DefaultPushButton;
+}
+
+// The styles the template adds to those of the control's kind.
+DWORD StyleOf(const ControlTemplate& control) {
+  const ControlStyles& styles = control.Styles;
+  DWORD style = 0;
+  // A static's text is centred vertically by the dialog once it holds its text (see CDialog): the
+  // static's own style for it, SS_CENTERIMAGE, shows one line only.
+  if (IsButton(control.Kind)) {
+    if (styles.CentredHorizontally) style |= BS_CENTER;
+    if (styles.CentredVertically) style |= BS_VCENTER;
+  }
+  if (styles.VerticalScrollBar) style |= WS_VSCROLL;
+  if (styles.ScrollBarShownDisabled) style |= CBS_DISABLENOSCROLL;
+  return style;
+}
+
+DWORD ExtendedStyleOf(const ControlStyles& styles) {
+  return (styles.StaticEdge ? WS_EX_STATICEDGE : 0) | (styles.Transparent ? WS_EX_TRANSPARENT : 0);
+}
+
 void WriteControl(ResourceWriter& writer, const ControlTemplate& control, bool startsGroup) {
   const ControlClass kind = ClassOf(control.Kind);
   writer.AlignToDword();
-  writer.Dword(kind.Style | (startsGroup ? WS_GROUP : 0));
-  writer.Dword(0);
+  writer.Dword(kind.Style | StyleOf(control) | (startsGroup ? WS_GROUP : 0));
+  writer.Dword(ExtendedStyleOf(control.Styles));
   writer.Short(control.Rect.X);
   writer.Short(control.Rect.Y);
   writer.Short(control.Rect.Width);
@@ -125,15 +147,19 @@ void RegisterControlClasses() {
 }
 
 std::vector<WORD> BuildDialogResource(const DialogTemplate& dialogTemplate, DialogFrame frame) {
-  const DWORD style = frame == DialogFrame::Popup
-                          ? WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-                          : WS_CHILD | WS_CAPTION | DS_SETFONT;
+  const DialogStyles& styles = dialogTemplate.Styles;
+  const bool popup = frame == DialogFrame::Popup;
+  DWORD style = popup ? WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+                      : WS_CHILD | WS_CAPTION | DS_SETFONT;
+  if (popup && styles.Visible) style |= WS_VISIBLE;
+  if (styles.ShellFont) style |= DS_SHELLFONT;
   ResourceWriter writer;
   writer.Dword(style);
-  writer.Dword(0);
+  writer.Dword(popup && styles.AppWindow ? WS_EX_APPWINDOW : 0);
   writer.Word(static_cast<WORD>(dialogTemplate.Controls.size()));
-  writer.Short(0);
-  writer.Short(0);
+  // A page's place is the sheet's to choose.
+  writer.Short(popup ? dialogTemplate.Position.X : 0);
+  writer.Short(popup ? dialogTemplate.Position.Y : 0);
   writer.Short(dialogTemplate.Size.Width);
   writer.Short(dialogTemplate.Size.Height);
   writer.Word(0);  // no menu

@@ -36,11 +36,23 @@ struct DialogUnitRect {
   int Height = 0;
 };
 
+// What a template says of a control beyond its kind. The platform's controls show each of them;
+// the Linux dialogs honour the text's vertical centring and leave the rest to their style.
+struct ControlStyles {
+  bool CentredVertically = false;       // its text in the middle of its height
+  bool CentredHorizontally = false;     // a button's text in the middle of its width
+  bool StaticEdge = false;              // a sunken edge around it
+  bool Transparent = false;             // painted after the siblings beneath it
+  bool VerticalScrollBar = false;       // a combo box's list has a vertical scroll bar...
+  bool ScrollBarShownDisabled = false;  // ...which stays, disabled, when the list needs none
+};
+
 struct ControlTemplate {
   int Id = 0;  // IDC_STATIC (-1) for a control no code refers to
   ControlKind Kind = ControlKind::Text;
   std::string_view Text;
   DialogUnitRect Rect;
+  ControlStyles Styles = {};
 };
 
 struct DialogFont {
@@ -57,12 +69,28 @@ struct DialogSize {
 // platform's default dialog font.
 inline constexpr DialogFont kPropertySheetFont{"MS Shell Dlg", 8};
 
+// What a dialog's template says beyond a popup with a caption bar, a system menu and a modal frame.
+struct DialogStyles {
+  bool Visible = false;    // shown as soon as it is created
+  bool ShellFont = false;  // the platform's shell font style
+  bool AppWindow = false;  // a taskbar button of its own, even without an owner
+};
+
+// Where a dialog's top-left corner lies, in dialog units from its owner's client area (from the
+// screen's corner without an owner).
+struct DialogPosition {
+  int X = 0;
+  int Y = 0;
+};
+
 struct DialogTemplate {
   int Id = 0;
   std::string_view Title;  // a dialog's caption, a property page's tab caption
   DialogSize Size;         // in dialog units
   DialogFont Font;
   std::span<const ControlTemplate> Controls;
+  DialogPosition Position = {};
+  DialogStyles Styles = {};
 };
 
 }  // namespace qvtouch::ui

@@ -33,6 +33,41 @@ bool Shown(HWND window) {
   return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+bool IsText(ControlKind kind) {
+  return kind == ControlKind::Text || kind == ControlKind::CentredText;
+}
+
+// Shrinks a static to the height of its wrapped lines, in the middle of its rectangle: its text is
+// then centred vertically however many lines it has.
+void CentreTextVertically(HWND dialog, HWND text) {
+  char content[512] = {};
+  GetWindowTextA(text, content, sizeof content);
+  RECT lines{};
+  GetClientRect(text, &lines);
+  const LONG height = lines.bottom;
+  HDC context = GetDC(text);
+  const HGDIOBJ previous =
+      SelectObject(context, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
+  DrawTextA(context, content, -1, &lines, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  SelectObject(context, previous);
+  ReleaseDC(text, context);
+  if (lines.bottom >= height) return;
+  const CRect place = PlaceOf(dialog, text);
+  SetWindowPos(text, nullptr, place.left, place.top + (height - lines.bottom) / 2,
+               place.right - place.left, lines.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The template's controls whose text is centred vertically, now that their texts are set.
+void CentreTextsVertically(HWND dialog, const DialogTemplate& dialogTemplate,
+                           const std::vector<HWND>& templateControls) {
+  for (std::size_t i = 0; i < templateControls.size(); ++i) {
+    const ControlTemplate& control = dialogTemplate.Controls[i];
+    if (IsText(control.Kind) && control.Styles.CentredVertically) {
+      CentreTextVertically(dialog, templateControls[i]);
+    }
+  }
+}
+
 // Moves the template's controls out from under the windows that the dialog's code added (a
 // property sheet), and sizes the dialog to show them all.
 void FitToAddedWindows(HWND dialog, const std::vector<HWND>& templateControls) {
@@ -119,6 +154,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     dialog->m_hWnd = window;
     const std::vector<HWND> templateControls = Children(window);
     const BOOL focusFirst = dialog->OnInitDialog();
+    CentreTextsVertically(window, dialog->Template(), templateControls);
     // A page gets its place from its sheet; a dialog makes room for what its code added.
     if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) {
       FitToAddedWindows(window, templateControls);

@@ -3,18 +3,21 @@
 // driver and the registry.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 #include "calib/run/calibration_run.h"
 #include "calib/screen/calibration_screen.h"
+#include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
 #include "common/capture.h"
 #include "common/registry_paths.h"
 #include "common/screen_post.h"
 #include "tests/windows/support/registry_values.h"
 #include "tests/windows/support/screenshot.h"
+#include "tests/windows/support/while_modal.h"
 #include "tests/windows/support/window_driver.h"
 
 namespace qvtouch::calib {
@@ -79,6 +82,28 @@ constexpr COLORREF kTargetCentre = RGB(255, 255, 0);
 // A key's release: repeat count 1, previously down, going up.
 constexpr LPARAM kEscapeUp = static_cast<LPARAM>(0xC0000001u);
 constexpr COLORREF kBackground = RGB(166, 202, 240);
+
+// The message dialog as its template places it: its client area at (240, 180) dialog units from
+// its owner's (from the screen's corner without one), and its text, of one or more lines, in the
+// middle of the height of its rectangle, 139 x 22 at (10, 11).
+void ExpectMessageDialogPlaced(HWND dialog, HWND owner) {
+  RECT place{240, 180, 0, 0};
+  MapDialogRect(dialog, &place);
+  POINT expected{place.left, place.top};
+  if (owner != nullptr) ClientToScreen(owner, &expected);
+  POINT origin{0, 0};
+  ClientToScreen(dialog, &origin);
+  EXPECT_EQ(origin.x, expected.x);
+  EXPECT_EQ(origin.y, expected.y);
+
+  RECT box{10, 11, 10 + 139, 11 + 22};
+  MapDialogRect(dialog, &box);
+  RECT text{};
+  GetWindowRect(GetDlgItem(dialog, 1001), &text);
+  MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&text), 2);
+  EXPECT_GT(text.top, box.top) << "not at the top";
+  EXPECT_LE(std::abs((text.top + text.bottom) - (box.top + box.bottom)), 1) << "but in the middle";
+}
 
 bool WaitForPixel(int x, int y, COLORREF colour) {
   for (int attempt = 0; attempt < 200; ++attempt) {
@@ -146,6 +171,8 @@ TEST_F(CalibrationScreenTest, ShowsTheTargetsFullScreenAndOkStoresTheCalibration
     HWND confirm = WaitForWindow("Confirm Calibration");
     ASSERT_NE(confirm, nullptr);
     EXPECT_EQ(test::ControlText(confirm, 1001), "Is the cursor following the finger touching? ");
+    EXPECT_EQ(GetWindow(confirm, GW_OWNER), window);
+    ExpectMessageDialogPlaced(confirm, window);
     EXPECT_EQ(test::ScreenPixel(layout_.X1, layout_.Y1), kBackground)
         << "a pass ends on a clean screen";
     test::SaveScreenshot(confirm, "calibration-confirm");
@@ -187,6 +214,17 @@ TEST_F(CalibrationScreenTest, CancelShowsTheTargetsAgainAndEscapeEndsWithTheStor
   EXPECT_EQ(driver_.Trials().size(), 1u) << "no trial for the pass that Escape ended";
   EXPECT_EQ(driver_.Reloads(), 2) << "after Cancel, and on Escape";
   EXPECT_EQ(Stored("XL"), std::nullopt) << "nothing stored";
+}
+
+// Before the calibration window exists (the driver is missing), the dialog has no owner.
+TEST(MessageDialog, WithoutAnOwnerOpensAtItsPlaceOnTheScreen) {
+  test::WhileModal check(kNoDriverCaption.data(), [](HWND dialog) {
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    ExpectMessageDialogPlaced(dialog, nullptr);
+    EndDialog(dialog, IDOK);
+  });
+  EXPECT_EQ(RunMessageDialog(nullptr, kNoDriverText, kNoDriverCaption), kAnswerOk);
+  EXPECT_TRUE(check.Acted());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include "common/registry_paths.h"
 #include "platform/ui/cpl.h"
+#include "platform/ui/dialog_resource_win32.h"
+#include "rebootprompt/tollwen_dlg.h"
 #include "tests/windows/support/registry_values.h"
 #include "tests/windows/support/started_program.h"
 #include "tests/windows/support/window_driver.h"
@@ -52,6 +54,10 @@ TEST_P(Tollwen, DecliningKeepsTheScheduledCalibrationAndRestartsNothing) {
   EXPECT_EQ(ControlText(dialog, IDOK), "Yes");
   EXPECT_EQ(ControlText(dialog, IDCANCEL), "No");
   EXPECT_EQ(RunOnceCalibration(), ScheduledCalibration()) << "scheduled as the dialog opens";
+  const auto style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+  EXPECT_EQ(style & DS_SHELLFONT, static_cast<DWORD>(DS_SHELLFONT));
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW)
+      << "a taskbar button, though it has no owner";
   SaveScreenshot(dialog, GetParam().Screenshot);
 
   GetParam().Decline(dialog);
@@ -65,6 +71,20 @@ INSTANTIATE_TEST_SUITE_P(
         Declining{"No", "tollwen", [](HWND dialog) { PressButton(dialog, IDCANCEL); }},
         Declining{"Escape", "tollwen-escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }}),
     [](const ::testing::TestParamInfo<Declining>& info) { return std::string(info.param.Name); });
+
+// The prompt's template asks to be shown as it is created, whoever runs it.
+TEST(TollwenTemplate, IsAVisiblePopupInTheShellFontWithATaskbarButton) {
+  const CTollwenDlg dialog;
+  const std::vector<WORD> resource =
+      ui::BuildDialogResource(dialog.Template(), ui::DialogFrame::Popup);
+  const auto* header = reinterpret_cast<const DLGTEMPLATE*>(resource.data());
+  const DWORD expected =
+      WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SHELLFONT;
+  EXPECT_EQ(header->style, expected);
+  EXPECT_EQ(header->dwExtendedStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
+  EXPECT_EQ(header->x, 0);
+  EXPECT_EQ(header->y, 0);
+}
 
 TEST(Qvsercalib, WithoutTheDriverSaysSoAndEnds) {
   StartedProgram calibration(Quoted(HostPath(QVSERCALIB_PATH)));

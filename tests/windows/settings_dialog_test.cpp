@@ -134,6 +134,51 @@ TEST(SettingsDialog, PagesShowTheRecordAndOkTakesBackWhatWasChosen) {
   EXPECT_EQ(dialog.m_sound.m_frequency, 2000) << "left as it was shown";
 }
 
+DWORD StyleOf(HWND page, int id) {
+  return static_cast<DWORD>(GetWindowLongA(GetDlgItem(page, id), GWL_STYLE));
+}
+
+// A combo box hands its scroll bar styles to its list: the list's style.
+DWORD ListStyleOf(HWND page, int id) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetComboBoxInfo(GetDlgItem(page, id), &info)) return 0;
+  return static_cast<DWORD>(GetWindowLongA(info.hwndList, GWL_STYLE));
+}
+
+// The controls whose templates ask more than their kind's styles: the test tone's button with its
+// text centred both ways, a static edge and transparent; the lists with or without scroll bars.
+TEST(SettingsDialog, PagesControlsHaveTheStylesTheirTemplatesGive) {
+  QUvoDlg1 dialog(nullptr);
+  WhileModal check(kCaption, [&dialog](HWND window) {
+    HWND sheet = SheetOf(dialog);
+    HWND sound = ShowPage(sheet, 1);
+    const DWORD button = StyleOf(sound, IDC_TEST_BEEP);
+    EXPECT_EQ(button & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+    EXPECT_EQ(button & (BS_CENTER | BS_VCENTER), static_cast<DWORD>(BS_CENTER | BS_VCENTER));
+    const auto extended =
+        static_cast<DWORD>(GetWindowLongA(GetDlgItem(sound, IDC_TEST_BEEP), GWL_EXSTYLE));
+    EXPECT_EQ(extended & (WS_EX_STATICEDGE | WS_EX_TRANSPARENT),
+              static_cast<DWORD>(WS_EX_STATICEDGE | WS_EX_TRANSPARENT));
+    EXPECT_TRUE(StyleOf(sound, IDC_BEEP_ON) & CBS_DISABLENOSCROLL);
+    EXPECT_EQ(ListStyleOf(sound, IDC_BEEP_ON) & (WS_VSCROLL | LBS_DISABLENOSCROLL),
+              static_cast<DWORD>(WS_VSCROLL | LBS_DISABLENOSCROLL));
+
+    HWND mouse = ShowPage(sheet, 2);
+    EXPECT_FALSE(ListStyleOf(mouse, IDC_MOUSE_MODE) & WS_VSCROLL);
+    const DWORD delay = StyleOf(mouse, IDC_RIGHT_DELAY);
+    EXPECT_EQ(delay & 3, static_cast<DWORD>(CBS_DROPDOWN));
+    EXPECT_FALSE(delay & (CBS_DISABLENOSCROLL | CBS_AUTOHSCROLL));
+    EXPECT_TRUE(ListStyleOf(mouse, IDC_RIGHT_DELAY) & WS_VSCROLL);
+
+    HWND port = ShowPage(sheet, 3);
+    EXPECT_FALSE(ListStyleOf(port, IDC_PORT) & WS_VSCROLL);
+    EndDialog(window, IDCANCEL);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_TRUE(check.Acted());
+}
+
 // The calibration button, with the programs installed under a folder whose name has a blank, and
 // beside that folder a program named as the folder's first word: the platform would read an
 // unquoted command line "C:\qvtouch test\QVSerTouch\qvsercalib.exe" as C:\qvtouch.exe.
