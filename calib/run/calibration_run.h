@@ -58,11 +58,15 @@ class CalibrationRun {
   // Start-up, once the window exists: asks the controller for its assisted mode, which chooses
   // the method of the first pass.
   void Handshake();
+  // Whether the pass event could be made; without it there must be no Begin.
+  bool HasPassEvent() const { return passEvent_.Valid(); }
   // Start-up, once the screen is drawn: starts the worker, hides the cursor and asks the window
   // for the first pass.
   void Begin();
 
-  // The window's messages.
+  // The window's messages. Escape and the close stop the worker: one waiting for the next pass
+  // ends at once, without a pass of its own; one in a pass gives up each remaining capture after a
+  // reading and sends no trial.
   void OnStartPass() { passEvent_.Set(); }
   void OnPassDone();
   void OnEscapeReleased();

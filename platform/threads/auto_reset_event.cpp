@@ -6,6 +6,10 @@ AutoResetEvent::AutoResetEvent() = default;
 
 AutoResetEvent::~AutoResetEvent() = default;
 
+bool AutoResetEvent::Valid() const {
+  return true;
+}
+
 void AutoResetEvent::Set() {
   {
     std::lock_guard guard(mutex_);

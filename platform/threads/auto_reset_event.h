@@ -19,6 +19,8 @@ class AutoResetEvent {
   AutoResetEvent(const AutoResetEvent&) = delete;
   AutoResetEvent& operator=(const AutoResetEvent&) = delete;
 
+  // False when the platform could not make the event (never on Linux).
+  bool Valid() const;
   void Set();
   // Waits without a time limit for a signal, and takes it.
   void Wait();

@@ -8,6 +8,10 @@ AutoResetEvent::~AutoResetEvent() {
   if (event_ != nullptr) CloseHandle(event_);
 }
 
+bool AutoResetEvent::Valid() const {
+  return event_ != nullptr;
+}
+
 void AutoResetEvent::Set() {
   SetEvent(event_);
 }

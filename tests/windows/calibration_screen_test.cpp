@@ -9,12 +9,14 @@
 #include <thread>
 
 #include "calib/run/calibration_run.h"
+#include "calib/screen/calibration_program.h"
 #include "calib/screen/calibration_screen.h"
 #include "calib/screen/message_dialog.h"
 #include "calib/screen/single_instance.h"
 #include "common/capture.h"
 #include "common/registry_paths.h"
 #include "common/screen_post.h"
+#include "tests/windows/support/import_replacement.h"
 #include "tests/windows/support/registry_values.h"
 #include "tests/windows/support/screenshot.h"
 #include "tests/windows/support/while_modal.h"
@@ -34,6 +36,7 @@ class ScriptedDriver final : public CalibrationDevice {
   void ArmCapture() override {
     std::lock_guard guard(mutex_);
     armed_ = true;
+    ++arms_;
   }
   bool GetCapture(CaptureReading& reading) override {
     std::lock_guard guard(mutex_);
@@ -69,6 +72,10 @@ class ScriptedDriver final : public CalibrationDevice {
     std::lock_guard guard(mutex_);
     return reloads_;
   }
+  int Arms() {
+    std::lock_guard guard(mutex_);
+    return arms_;
+  }
 
  private:
   std::mutex mutex_;
@@ -76,6 +83,7 @@ class ScriptedDriver final : public CalibrationDevice {
   std::deque<RawPoint> touches_;
   std::vector<CalibrationBlock> trials_;
   int reloads_ = 0;
+  int arms_ = 0;
 };
 
 constexpr COLORREF kTargetCentre = RGB(255, 255, 0);
@@ -214,6 +222,22 @@ TEST_F(CalibrationScreenTest, CancelShowsTheTargetsAgainAndEscapeEndsWithTheStor
   EXPECT_EQ(driver_.Trials().size(), 1u) << "no trial for the pass that Escape ended";
   EXPECT_EQ(driver_.Reloads(), 2) << "after Cancel, and on Escape";
   EXPECT_EQ(Stored("XL"), std::nullopt) << "nothing stored";
+}
+
+HANDLE WINAPI NoEvent(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCSTR) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+// Without its pass event the program ends with 0 before its window shows or a capture is armed: a
+// worker whose every wait returned at once would run pass after pass.
+TEST_F(CalibrationScreenTest, APassEventThatCannotBeMadeEndsTheProgram) {
+  test::ImportReplacement noEvents("kernel32.dll", "CreateEventA",
+                                   reinterpret_cast<void*>(&NoEvent));
+  ASSERT_TRUE(noEvents.Replaced());
+  EXPECT_EQ(RunCalibrationProgram(&driver_, [](std::chrono::milliseconds) {}), 0);
+  EXPECT_EQ(driver_.Arms(), 0);
+  EXPECT_EQ(FindWindowA("QVTCALIBA", nullptr), nullptr);
 }
 
 // Before the calibration window exists (the driver is missing), the dialog has no owner.
