@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the image qvtouch.sys: a PE32+ native image for the platform's kernel, version 5.2,
 # entered at DriverEntry, exporting nothing, importing only from ntoskrnl.exe and HAL.dll and only
-# functions that Server 2003 x64 exports, and without global constructors (nothing would run them).
+# functions that Server 2003 x64 exports, without global constructors (nothing would run them), and
+# with the checksum that the platform's loader verifies before it loads a driver.
 # Usage: image_check.sh QVTOUCH_SYS
 set -euo pipefail
 image=$1
@@ -38,6 +39,20 @@ expect_header MajorSubsystemVersion 5
 expect_header MinorSubsystemVersion 2
 expect_header MajorOSystemVersion 5
 expect_header MinorOSystemVersion 2
+
+# The checksum: the file's 16-bit words summed with end-around carry, the checksum field itself
+# counted as 0, plus the file's length. It lies 64 bytes into the optional header.
+read -r stored computed < <(perl -e '
+  local $/; open(my $in, "<:raw", $ARGV[0]) or die "$ARGV[0]: $!\n"; my $bytes = <$in>;
+  my $field = unpack("V", substr($bytes, 0x3c, 4)) + 24 + 64;
+  my $stored = unpack("V", substr($bytes, $field, 4));
+  my $length = length($bytes);
+  substr($bytes, $field, 4) = "\0" x 4;
+  $bytes .= "\0" if $length % 2;
+  my $sum = 0;
+  for my $word (unpack("v*", $bytes)) { $sum += $word; $sum = ($sum & 0xffff) + ($sum >> 16); }
+  printf "%08x %08x\n", $stored, $sum + $length;' "$image")
+[ "$stored" = "$computed" ] || fail "the checksum is $stored, the image's is $computed"
 
 image_base=$(awk '$1 == "ImageBase" { print $2 }' <<<"$headers")
 entry=$(awk '$1 == "AddressOfEntryPoint" { print $2 }' <<<"$headers")
