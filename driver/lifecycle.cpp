@@ -74,6 +74,7 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
 
   status = StartSerialWorker();
   if (!NT_SUCCESS(status)) {
+    linkWork_.reset();
     kernel_.DeleteSymbolicLink(kControlLinkName);
     kernel_.DeleteDevice(kPointerPortDeviceName);
     release();

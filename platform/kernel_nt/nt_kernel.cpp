@@ -106,7 +106,7 @@ std::unique_ptr<driver::KernelTimer> NtKernel::CreateTimer(std::function<void()>
 }
 
 std::unique_ptr<driver::KernelWorkItem> NtKernel::CreateWorkItem(std::function<void()> routine) {
-  return NtWorkItem::Make(*device_, std::move(routine));
+  return device_ != nullptr ? NtWorkItem::Make(*device_, std::move(routine)) : nullptr;
 }
 
 std::unique_ptr<driver::SystemThread> NtKernel::CreateSystemThread(std::function<void()> routine,
