@@ -398,8 +398,7 @@ TEST_F(Control, AReportDuringAPassThroughGoesIntoTheReplyAndDecodingResumesAfter
 TEST_F(Control, AReadErrorEndsThePassThroughAndLaterReportsStayOutOfItsReply) {
   harness.Kernel.OnBlockingWait = [&] {
     harness.Deliver(std::vector<std::uint8_t>{0x01});
-    harness.Port().Fail();
-    harness.Kernel.AdvanceMilliseconds(10);  // the failed read is issued again
+    harness.FailRead();
     harness.Deliver(Report(TouchStatus::Hold, 5, 6));
   };
   const auto reply = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kReadParameters, 10), 10);

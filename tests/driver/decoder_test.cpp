@@ -92,9 +92,8 @@ TEST_F(Decoder, StrayBytesAreSkippedAndAFalseSyncPairIsRejected) {
 TEST_F(Decoder, AReadErrorDropsThePartReportAndTheNextDecodes) {
   const auto first = Report(TouchStatus::Hold, 100, 200);
   harness.Deliver(std::span(first).first(6));
-  harness.Port().Fail();
+  harness.FailRead();
   EXPECT_EQ(State(), 0);
-  harness.Kernel.AdvanceMilliseconds(10);  // the failed read is issued again
   harness.Deliver(std::span(first).subspan(6));
   EXPECT_EQ(LastRaw(), std::make_pair(0, 0));
   harness.Deliver(Report(TouchStatus::Hold, 300, 400));
