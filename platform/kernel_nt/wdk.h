@@ -26,6 +26,9 @@
 // On x64, wdm.h hides the HAL's speaker call from legacy drivers (NO_LEGACY_DRIVERS); the HAL
 // exports it all the same.
 extern "C" NTHALAPI BOOLEAN NTAPI HalMakeBeep(ULONG Frequency);
+// The kernel exports it to every driver; the headers declare it only for file systems (ntifs.h).
+extern "C" NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE Handle, BOOLEAN Alertable,
+                                                         PLARGE_INTEGER Timeout);
 
 // The records the driver shares with the class driver have the platform's layout.
 static_assert(sizeof(qvtouch::CONNECT_DATA) == sizeof(::CONNECT_DATA));

@@ -10,16 +10,16 @@ objdump=x86_64-w64-mingw32-objdump
 nm=x86_64-w64-mingw32-nm
 
 # The kernel's and the HAL's functions the driver may use.
-allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoBuildDeviceIoControlRequest
-  IoBuildSynchronousFsdRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink IoDeleteDevice
-  IoDeleteSymbolicLink IoFreeIrp IoGetDeviceObjectPointer IoReuseIrp IofCallDriver
-  IofCompleteRequest KeAcquireSpinLockAtDpcLevel KeAcquireSpinLockRaiseToDpc KeBugCheckEx
-  KeCancelTimer KeClearEvent
+allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoAllocateMdl
+  IoAllocateWorkItem IoBuildDeviceIoControlRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink
+  IoDeleteDevice IoDeleteSymbolicLink IoFreeIrp IoFreeMdl IoFreeWorkItem IoGetDeviceObjectPointer
+  IoQueueWorkItem IoReuseIrp IoSetCompletionRoutineEx IofCallDriver IofCompleteRequest
+  KeAcquireSpinLockAtDpcLevel KeAcquireSpinLockRaiseToDpc KeBugCheckEx KeCancelTimer KeClearEvent
   KeDelayExecutionThread KeFlushQueuedDpcs KeInitializeDpc KeInitializeEvent KeInitializeTimer
   KeReleaseSpinLock KeReleaseSpinLockFromDpcLevel KeSetEvent KeSetTimer KeWaitForSingleObject
-  ObReferenceObjectByHandle
-  ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread RtlCreateRegistryKey
-  RtlQueryRegistryValues RtlWriteRegistryValue ZwClose memcmp memcpy memmove memset HalMakeBeep "
+  MmBuildMdlForNonPagedPool ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread
+  RtlCreateRegistryKey RtlQueryRegistryValues RtlWriteRegistryValue ZwClose ZwWaitForSingleObject
+  memcmp memcpy memmove memset HalMakeBeep "
 
 failures=0
 fail() {
