@@ -14,18 +14,24 @@ namespace {
 
 // A reply or report that has not arrived within this many milliseconds per byte has timed out.
 constexpr std::int64_t kMillisecondsPerByte = 20;
+// A reply is awaited for at most this many bytes: far more than any reply of the controller, and
+// a caller's output length cannot hold the waiting slot (and the line) for longer than about five
+// seconds. A report capture waits for the one report that can arrive, however large its output.
+constexpr std::size_t kLongestAwaitedReply = 256;
 
 // What the pointer port tells the class driver about itself.
 constexpr std::uint16_t kPortButtons = 2;
 constexpr std::uint32_t kPortInputQueueLength = 12;
 
 // Writes the words to the output, which must have room for them. Information is the size of the
-// words, or the caller's whole output length where the request returns that.
+// words, or the caller's whole output length where the request returns that: the rest of the
+// output is then zeroed, since on the platform it is kernel memory on its way to the caller.
 template <std::size_t N>
 NtStatus Reply(IoRequest& request, const std::array<std::uint32_t, N>& words,
                bool wholeOutput = false) {
   if (request.Output.size() < 4 * N) return STATUS_BUFFER_TOO_SMALL;
   for (std::size_t i = 0; i < N; ++i) StoreU32(request.Output, 4 * i, words[i]);
+  if (wholeOutput) std::fill(request.Output.begin() + 4 * N, request.Output.end(), 0);
   request.Information = static_cast<std::uint32_t>(wholeOutput ? request.Output.size() : 4 * N);
   return STATUS_SUCCESS;
 }
@@ -226,7 +232,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
       emptySlot();
       return STATUS_CANCELLED;
     }
-    timeout = ByteTimeout(c.PassThroughWanted);
+    timeout = ByteTimeout(std::min<std::size_t>(c.PassThroughWanted, kLongestAwaitedReply));
   }
 
   c.PassThroughDone->Wait(timeout);
@@ -255,18 +261,23 @@ NtStatus TouchDriver::CaptureReport(IoRequest& request) {
     c.PacketCaptured->Clear();
   }
 
-  c.PacketCaptured->Wait(ByteTimeout(request.Output.size()));
+  c.PacketCaptured->Wait(ByteTimeout(kReportSize));
 
-  std::lock_guard guard(*lock_);
-  const bool served = c.PendingRequest != &request;  // the read completion empties the slot
-  if (!served) c.PendingRequest = nullptr;
-  c.PassThroughWanted = 0;
-  c.PassThroughCount = 0;
-  if (served) {
-    request.Information = static_cast<std::uint32_t>(request.Output.size());
-    return STATUS_SUCCESS;
+  {
+    std::lock_guard guard(*lock_);
+    // The read completion that serves the request empties the slot, and another request may have
+    // taken it since: the slot's fields are this request's only while it still holds the slot.
+    if (c.PendingRequest == &request) {
+      c.PendingRequest = nullptr;
+      c.PassThroughWanted = 0;
+      c.PassThroughCount = 0;
+      return c.StopReads != kReadsRunning ? STATUS_CANCELLED : STATUS_TIMEOUT;
+    }
   }
-  return c.StopReads != kReadsRunning ? STATUS_CANCELLED : STATUS_TIMEOUT;
+  // The whole output goes back to the caller: nothing of it but the report.
+  std::fill(request.Output.begin() + kReportSize, request.Output.end(), 0);
+  request.Information = static_cast<std::uint32_t>(request.Output.size());
+  return STATUS_SUCCESS;
 }
 
 NtStatus TouchDriver::InternalDeviceControl(IoRequest& request) {
@@ -274,7 +285,9 @@ NtStatus TouchDriver::InternalDeviceControl(IoRequest& request) {
   switch (request.IoControlCode) {
     case IOCTL_MOUSE_QUERY_ATTRIBUTES: {
       if (request.Output.size() < kMouseAttributesSize) return STATUS_BUFFER_TOO_SMALL;
-      // SampleRate stays as the caller's buffer holds it.
+      // The sample rate and the padding are zero: on the platform the buffer is kernel memory that
+      // the class driver may hand on to a program.
+      std::fill_n(request.Output.begin(), kMouseAttributesSize, 0);
       StoreU16(request.Output, kAttributesIdentifierOffset, MOUSE_SERIAL_HARDWARE);
       StoreU16(request.Output, kAttributesButtonsOffset, kPortButtons);
       StoreU32(request.Output, kAttributesQueueLengthOffset, kPortInputQueueLength);

@@ -24,7 +24,8 @@ void TouchDriver::ReadComplete(NtStatus status, std::uint32_t information) {
   HandleUncommonCompletion(status, information);
 }
 
-// A pass-through byte, a stop request, a failed read or an empty one.
+// A pass-through byte, a stop request, a failed read or an empty one. A failed read is not issued
+// again at once (serial_link.cpp).
 [[gnu::noinline]] void TouchDriver::HandleUncommonCompletion(NtStatus status,
                                                              std::uint32_t information) {
   DriverContext& c = context_;
@@ -43,13 +44,12 @@ void TouchDriver::ReadComplete(NtStatus status, std::uint32_t information) {
     readsStopped_->Set();
     return;
   }
-  if (!passThrough) {
-    if (status != STATUS_SUCCESS) {
-      c.ParserState = 0;  // a partly received report is dropped
-    } else if (information != 0) {
-      FeedByte(c.ReadByte);  // the pass-through ended just before this byte
-    }
+  if (status != STATUS_SUCCESS) {
+    if (!passThrough) c.ParserState = 0;  // a partly received report is dropped
+    ReadFailed(status);
+    return;
   }
+  if (!passThrough && information != 0) FeedByte(c.ReadByte);  // the pass-through ended just before
   IssueRead();
 }
 

@@ -80,10 +80,26 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   void StartBeep(std::uint32_t frequency, std::uint32_t milliseconds);
   void BeepDpc();
 
-  // Serial link (serial_link.cpp).
+  // Serial link (serial_link.cpp). Once started, the link is always in exactly one place: a read
+  // outstanding (or being completed), its timer armed, or its work queued or running; whichever
+  // holds it when unload asks the link to stop acknowledges the stop.
+  enum class LinkState : std::uint8_t {
+    Reading,    // a read is outstanding
+    Retrying,   // a failed read is issued again once the timer has expired
+    Lost,       // the port has gone: it is released
+    Reopening,  // the port is tried once a second, as the worker does at start
+  };
   NtStatus StartSerialWorker();
   void SerialWorker();
+  bool OpenPort();
   NtStatus IssueRead() { return extension_.SerialDevice->Read({&context_.ReadByte, 1}); }
+  void ReadFailed(NtStatus status);
+  void ScheduleLink(LinkState next, std::int64_t delay);
+  void LinkTimerExpired();
+  void LinkWork();
+  bool AcknowledgeStop();
+  void ReleasePort();
+  void StopLink();
   // Writes the command bytes of a command record (its count already checked) to the controller.
   NtStatus SendToController(std::span<const std::uint8_t> commandRecord);
 
@@ -105,12 +121,20 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
   MOUSE_INPUT_DATA mouseInput_;
   MOUSE_INPUT_DATA anchorInput_;
 
+  // The serial link: where it stands, its timer and its passive-level work, and the pass-through
+  // writes that use the port (a lost port is released once none does).
+  bool linkStarted_ = false;
+  LinkState linkState_ = LinkState::Reading;
+  std::unique_ptr<KernelTimer> linkTimer_;
+  std::unique_ptr<KernelWorkItem> linkWork_;
+  std::uint32_t portUsers_ = 0;
+  std::unique_ptr<KernelEvent> portIdle_;
+
   // Unloading: the worker's stop signal and its thread, the end of the read chain, and the
   // requests still inside the dispatch routine.
   std::unique_ptr<KernelEvent> workerStop_;
   std::unique_ptr<SystemThread> worker_;
   std::unique_ptr<KernelEvent> readsStopped_;
-  bool readIssued_ = false;
   std::unique_ptr<KernelEvent> requestsDrained_;
   std::uint32_t requestsInFlight_ = 0;
   bool unloading_ = false;

@@ -30,6 +30,11 @@ NtStatus DriverHarness::ConnectClass(std::uint32_t inputLength) {
   return Driver.Dispatch(request);
 }
 
+void DriverHarness::FailRead(NtStatus status) {
+  Port().Fail(status);
+  while (!Port().ReadPending()) Kernel.AdvanceMilliseconds(1);  // the driver's pause
+}
+
 DriverHarness::Reply DriverHarness::Control(std::uint32_t code,
                                              std::span<const std::uint8_t> input,
                                              std::size_t outputLength) {

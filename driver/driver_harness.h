@@ -34,6 +34,8 @@ class DriverHarness {
   // The line: bytes as the controller sends them, and read failures.
   FakeSerialPort& Port() { return *Kernel.OpenedPort(); }
   void Deliver(std::span<const std::uint8_t> bytes) { Port().Deliver(bytes); }
+  // Fails the outstanding read and lets time pass until the driver has issued the next one.
+  void FailRead(NtStatus status = STATUS_IO_DEVICE_ERROR);
 
   // A control request as a program sends it, with room for `outputLength` bytes of output.
   struct Reply {

@@ -81,6 +81,28 @@ class FakeKernel::FakeTimer final : public KernelTimer {
   std::optional<std::int64_t> due_;
 };
 
+class FakeKernel::FakeWorkItem final : public KernelWorkItem {
+ public:
+  FakeWorkItem(FakeKernel& kernel, std::function<void()> routine)
+      : kernel_(kernel), routine_(std::move(routine)) {
+    kernel_.workItems_.push_back(this);
+  }
+  ~FakeWorkItem() override { std::erase(kernel_.workItems_, this); }
+
+  void Queue() override { queued_ = true; }
+  // Runs the routine if it is queued; false if it is not.
+  bool Run() {
+    if (!std::exchange(queued_, false)) return false;
+    routine_();
+    return true;
+  }
+
+ private:
+  FakeKernel& kernel_;
+  std::function<void()> routine_;
+  bool queued_ = false;
+};
+
 // --- FakeSerialPort -------------------------------------------------------------------------
 
 FakeSerialPort::~FakeSerialPort() { kernel_.PortClosed(this); }
@@ -93,10 +115,24 @@ NtStatus FakeSerialPort::DeviceControl(std::uint32_t code, std::span<const std::
 NtStatus FakeSerialPort::Read(std::span<std::uint8_t> buffer) {
   readBuffer_ = buffer;
   ++ReadsIssued;
+  if (cancelled_) {
+    Complete(STATUS_CANCELLED, std::nullopt);
+  } else if (!NT_SUCCESS(FailsAtOnce)) {
+    // A client that issues the next read from inside each failure would nest for ever: past this
+    // depth the read waits instead, so that such a chain shows as a count of reads, not a crash.
+    constexpr int kDeepestFailure = 64;
+    if (failuresNested_ < kDeepestFailure) {
+      ++failuresNested_;
+      Complete(FailsAtOnce, std::nullopt);
+      --failuresNested_;
+      return FailsAtOnce;
+    }
+  }
   return STATUS_PENDING;
 }
 
 void FakeSerialPort::CancelRead() {
+  cancelled_ = true;
   if (ReadPending()) Complete(STATUS_CANCELLED, std::nullopt);
 }
 
@@ -147,9 +183,18 @@ void FakeKernel::SetValue(const std::string& keyPath, const std::string& name,
   key->second.insert_or_assign(name, value);
 }
 
+void FakeKernel::RunWorkItems() {
+  bool ran = true;
+  while (ran) {  // a routine may queue work
+    ran = false;
+    for (std::size_t i = 0; i < workItems_.size(); ++i) ran = workItems_[i]->Run() || ran;
+  }
+}
+
 void FakeKernel::Advance(std::int64_t units) {
   const std::int64_t target = now_ + units;
   for (;;) {
+    RunWorkItems();
     FakeTimer* next = nullptr;
     for (FakeTimer* timer : timers_) {
       const auto due = timer->Due();
@@ -159,10 +204,12 @@ void FakeKernel::Advance(std::int64_t units) {
     now_ = std::max(now_, *next->Due());
     next->Fire();
   }
-  now_ = target;
+  now_ = std::max(now_, target);  // work that waited may have let more time pass
 }
 
 NtStatus FakeKernel::BlockingWait(const bool& signalled, std::optional<std::int64_t> timeout) {
+  if (signalled) return STATUS_SUCCESS;
+  RunWorkItems();
   if (signalled) return STATUS_SUCCESS;
   if (OnBlockingWait) {
     const auto hook = OnBlockingWait;  // the hook may replace itself
@@ -227,6 +274,11 @@ std::unique_ptr<KernelEvent> FakeKernel::CreateNotificationEvent() {
 std::unique_ptr<KernelTimer> FakeKernel::CreateTimer(std::function<void()> deferredRoutine) {
   return ObjectMemoryExhausted ? nullptr
                                : std::make_unique<FakeTimer>(*this, std::move(deferredRoutine));
+}
+
+std::unique_ptr<KernelWorkItem> FakeKernel::CreateWorkItem(std::function<void()> routine) {
+  return ObjectMemoryExhausted ? nullptr
+                               : std::make_unique<FakeWorkItem>(*this, std::move(routine));
 }
 
 std::unique_ptr<SystemThread> FakeKernel::CreateSystemThread(std::function<void()> routine,

@@ -37,6 +37,9 @@ class FakeSerialPort final : public SerialPort {
   // Completes the outstanding read with an error and no byte.
   void Fail(NtStatus status = STATUS_IO_DEVICE_ERROR);
   bool ReadPending() const { return !readBuffer_.empty(); }
+  // While not STATUS_SUCCESS, every read fails with this status inside the call that issues it, as
+  // with a port driver whose device has gone or whose line has stopped on an error.
+  NtStatus FailsAtOnce = STATUS_SUCCESS;
 
   struct ControlRequest {
     std::uint32_t Code;
@@ -56,6 +59,8 @@ class FakeSerialPort final : public SerialPort {
   FakeKernel& kernel_;
   ReadCompletionSink& sink_;
   std::span<std::uint8_t> readBuffer_;
+  bool cancelled_ = false;
+  int failuresNested_ = 0;
 };
 
 class FakeKernel final : public Kernel {
@@ -79,6 +84,10 @@ class FakeKernel final : public Kernel {
   // Called when a timer has been armed, before the caller goes on: a test may let time pass there,
   // as when the arming thread is held up.
   std::function<void()> OnTimerSet;
+
+  // Runs the queued work items, as the system's worker threads do while time passes (Advance) and
+  // while a thread waits.
+  void RunWorkItems();
 
   // Tones: every speaker change, with its time; and a hook for every tone started, with the length
   // the driver armed for it (its tone-off timer is set just after the tone starts).
@@ -125,6 +134,7 @@ class FakeKernel final : public Kernel {
   std::unique_ptr<KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
+  std::unique_ptr<KernelWorkItem> CreateWorkItem(std::function<void()> routine) override;
   std::unique_ptr<SystemThread> CreateSystemThread(std::function<void()> routine,
                                                    NtStatus& status) override;
   NtStatus CreateDevice(std::string_view deviceName, DeviceDispatch& dispatch) override;
@@ -141,6 +151,7 @@ class FakeKernel final : public Kernel {
   friend class FakeTimer;
   friend class FakeSerialPort;
   class FakeTimer;
+  class FakeWorkItem;
 
   NtStatus BlockingWait(const bool& signalled, std::optional<std::int64_t> timeout);
   void PortClosed(FakeSerialPort* port);
@@ -155,6 +166,7 @@ class FakeKernel final : public Kernel {
   using Values = std::map<std::string, std::uint32_t, CaseInsensitiveLess>;
   std::map<std::string, Values, CaseInsensitiveLess> store_;
   std::set<FakeTimer*> timers_;
+  std::vector<FakeWorkItem*> workItems_;  // in the order they were made
   std::map<std::string, std::int64_t> ports_;
   FakeSerialPort* openedPort_ = nullptr;
   std::uint32_t toneAwaitingTimer_ = 0;  // a tone started whose tone-off timer is not yet set

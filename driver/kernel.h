@@ -56,6 +56,15 @@ class KernelSpinLock {
   virtual void unlock() = 0;
 };
 
+// A routine that runs at passive level in one of the system's worker threads, queued from code that
+// may run at DISPATCH_LEVEL (a read completion, a deferred routine) for work that must not run
+// there. Queued again before it has started, it runs once.
+class KernelWorkItem {
+ public:
+  virtual ~KernelWorkItem() = default;
+  virtual void Queue() = 0;
+};
+
 class SystemThread {
  public:
   virtual ~SystemThread() = default;
@@ -63,7 +72,8 @@ class SystemThread {
   virtual void Join() = 0;
 };
 
-// Receives the completion of every read issued on a serial port.
+// Receives the completion of every read issued on a serial port: each read completes once, also
+// one that the port cannot start (then with the reason).
 class ReadCompletionSink {
  public:
   virtual ~ReadCompletionSink() = default;
@@ -81,7 +91,8 @@ class SerialPort {
   // Starts one read into buffer; at most one read is outstanding. Its completion is reported to
   // the sink given at open.
   virtual NtStatus Read(std::span<std::uint8_t> buffer) = 0;
-  // Cancels the outstanding read, which then completes with STATUS_CANCELLED.
+  // Cancels the outstanding read, which then completes with STATUS_CANCELLED, and every read
+  // issued after it: the client is giving the port up.
   virtual void CancelRead() = 0;
   // Writes the bytes; a write not finished within the relative limit is cancelled. Returns the
   // write's final status.
@@ -133,6 +144,9 @@ class Kernel {
   virtual std::unique_ptr<KernelSpinLock> CreateSpinLock() = 0;
   virtual std::unique_ptr<KernelEvent> CreateNotificationEvent() = 0;
   virtual std::unique_ptr<KernelTimer> CreateTimer(std::function<void()> deferredRoutine) = 0;
+  // Made once the device exists: on the platform a work item belongs to a device, which keeps the
+  // driver loaded until a queued routine has returned.
+  virtual std::unique_ptr<KernelWorkItem> CreateWorkItem(std::function<void()> routine) = 0;
   // Starts a system thread; null when it cannot be created (status says why).
   virtual std::unique_ptr<SystemThread> CreateSystemThread(std::function<void()> routine,
                                                            NtStatus& status) = 0;

@@ -19,16 +19,20 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
   context_.PassThroughDone = kernel_.CreateNotificationEvent();
   context_.PacketCaptured = kernel_.CreateNotificationEvent();
   context_.BeepTimer = kernel_.CreateTimer([this] { BeepDpc(); });
+  linkTimer_ = kernel_.CreateTimer([this] { LinkTimerExpired(); });
+  portIdle_ = kernel_.CreateNotificationEvent();
   workerStop_ = kernel_.CreateNotificationEvent();
   readsStopped_ = kernel_.CreateNotificationEvent();
   requestsDrained_ = kernel_.CreateNotificationEvent();
-  readIssued_ = false;
+  linkStarted_ = false;
+  linkState_ = LinkState::Reading;
+  portUsers_ = 0;
   requestsInFlight_ = 0;
   unloading_ = false;
 
   const auto release = [this] { context_ = DriverContext{}; };
   if (!lock_ || !context_.PassThroughDone || !context_.PacketCaptured || !context_.BeepTimer ||
-      !workerStop_ || !readsStopped_ || !requestsDrained_) {
+      !linkTimer_ || !portIdle_ || !workerStop_ || !readsStopped_ || !requestsDrained_) {
     release();
     return STATUS_INSUFFICIENT_RESOURCES;
   }
@@ -49,6 +53,13 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
     release();
     return status;
   }
+  linkWork_ = kernel_.CreateWorkItem([this] { LinkWork(); });  // it belongs to the device
+  if (!linkWork_) {
+    kernel_.DeleteSymbolicLink(kControlLinkName);
+    kernel_.DeleteDevice(kPointerPortDeviceName);
+    release();
+    return STATUS_INSUFFICIENT_RESOURCES;
+  }
   extension_ = DeviceExtension{};
   context_.Extension = &extension_;
   // Without the device map entry the class driver does not find the port; the driver runs anyway.
@@ -63,6 +74,7 @@ NtStatus TouchDriver::DriverEntry(std::string_view registryPath) {
 
   status = StartSerialWorker();
   if (!NT_SUCCESS(status)) {
+    linkWork_.reset();
     kernel_.DeleteSymbolicLink(kControlLinkName);
     kernel_.DeleteDevice(kPointerPortDeviceName);
     release();
@@ -88,32 +100,26 @@ NtStatus TouchDriver::Dispatch(IoRequest& request) {
 void TouchDriver::Unload() {
   if (context_.Extension == nullptr) return;
 
-  // The worker may still be polling for the port: end it first, so that nothing opens the port
-  // once the read chain is being stopped.
-  workerStop_->Set();
-  worker_->Join();
-  worker_.reset();
-
   bool drained = false;
-  SerialPort* port = nullptr;
   {
     std::lock_guard guard(*lock_);
     unloading_ = true;
-    WriteFlag(context_.StopReads, kStopRequested);
+    WriteFlag(context_.StopReads, kStopRequested);  // from here on nothing restarts the link
     if (context_.PendingRequest != nullptr) {
       context_.PassThroughDone->Set();
       context_.PacketCaptured->Set();
     }
     drained = requestsInFlight_ == 0;
-    port = extension_.SerialDevice.get();
   }
+  // The worker may still be polling for the port.
+  workerStop_->Set();
+  worker_->Join();
+  worker_.reset();
   if (!drained) requestsDrained_->Wait(std::nullopt);
 
-  // The port and its read are released only once the read chain has stopped.
-  if (readIssued_) {
-    port->CancelRead();
-    readsStopped_->Wait(std::nullopt);
-  }
+  // The port and its read are released only once the link has stopped.
+  StopLink();
+  linkWork_.reset();
   // Nothing starts a tone any more. A tone whose switch-off is still due must not outlive the
   // driver; with none sounding the speaker is left alone.
   if (context_.BeepTimer->Cancel()) kernel_.MakeBeep(0);

@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (on & kPointerOff) harness.Control(qvtouch::IOCTL_TOUCH_DISABLE_POINTER);
 
   for (std::size_t i = 0; i < input.size(); ++i) {
-    if ((on & kFailEveryNinth) && i % 9 == 0) harness.Port().Fail();
+    if ((on & kFailEveryNinth) && i % 9 == 0) harness.FailRead();
     harness.Port().Deliver(input[i]);
   }
   harness.Kernel.AdvanceMilliseconds(1000);

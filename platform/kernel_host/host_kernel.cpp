@@ -34,6 +34,16 @@ class HostThread final : public driver::SystemThread {
   std::thread thread_;
 };
 
+// Work runs on a thread of its own, as the routine of a timer that falls due at once.
+class HostWorkItem final : public driver::KernelWorkItem {
+ public:
+  explicit HostWorkItem(std::function<void()> routine) : timer_(std::move(routine)) {}
+  void Queue() override { timer_.Set(0); }
+
+ private:
+  HostTimer timer_;
+};
+
 }  // namespace
 
 driver::DeviceDispatch* HostKernel::FindDevice(std::string_view deviceName) {
@@ -75,6 +85,10 @@ std::unique_ptr<driver::KernelEvent> HostKernel::CreateNotificationEvent() {
 
 std::unique_ptr<driver::KernelTimer> HostKernel::CreateTimer(std::function<void()> deferredRoutine) {
   return std::make_unique<HostTimer>(std::move(deferredRoutine));
+}
+
+std::unique_ptr<driver::KernelWorkItem> HostKernel::CreateWorkItem(std::function<void()> routine) {
+  return std::make_unique<HostWorkItem>(std::move(routine));
 }
 
 std::unique_ptr<driver::SystemThread> HostKernel::CreateSystemThread(std::function<void()> routine,

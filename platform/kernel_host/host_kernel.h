@@ -47,6 +47,7 @@ class HostKernel final : public driver::Kernel {
   std::unique_ptr<driver::KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<driver::KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<driver::KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
+  std::unique_ptr<driver::KernelWorkItem> CreateWorkItem(std::function<void()> routine) override;
   std::unique_ptr<driver::SystemThread> CreateSystemThread(std::function<void()> routine,
                                                            NtStatus& status) override;
   NtStatus CreateDevice(std::string_view deviceName, driver::DeviceDispatch& dispatch) override;

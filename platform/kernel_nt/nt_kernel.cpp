@@ -105,6 +105,10 @@ std::unique_ptr<driver::KernelTimer> NtKernel::CreateTimer(std::function<void()>
   return MakeNonPaged<NtTimer>(std::move(deferredRoutine));
 }
 
+std::unique_ptr<driver::KernelWorkItem> NtKernel::CreateWorkItem(std::function<void()> routine) {
+  return device_ != nullptr ? NtWorkItem::Make(*device_, std::move(routine)) : nullptr;
+}
+
 std::unique_ptr<driver::SystemThread> NtKernel::CreateSystemThread(std::function<void()> routine,
                                                                    NtStatus& status) {
   return NtThread::Start(std::move(routine), status);
@@ -148,7 +152,7 @@ std::unique_ptr<driver::SerialPort> NtKernel::OpenSerialPort(std::string_view po
   UnicodeText name(portName);
   status = name.Status();
   if (!NT_SUCCESS(status)) return nullptr;
-  return NtSerialPort::Open(name.Get(), completion, status);
+  return NtSerialPort::Open(name.Get(), device_, completion, status);
 }
 
 }  // namespace qvtouch::platform

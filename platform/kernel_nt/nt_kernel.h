@@ -24,6 +24,7 @@ class NtKernel final : public driver::Kernel {
   std::unique_ptr<driver::KernelSpinLock> CreateSpinLock() override;
   std::unique_ptr<driver::KernelEvent> CreateNotificationEvent() override;
   std::unique_ptr<driver::KernelTimer> CreateTimer(std::function<void()> deferredRoutine) override;
+  std::unique_ptr<driver::KernelWorkItem> CreateWorkItem(std::function<void()> routine) override;
   std::unique_ptr<driver::SystemThread> CreateSystemThread(std::function<void()> routine,
                                                            NtStatus& status) override;
 

@@ -59,31 +59,51 @@ VOID NTAPI NtTimer::Deferred(PKDPC, PVOID context, PVOID, PVOID) {
   KeReleaseSpinLockFromDpcLevel(&timer.lock_);
 }
 
+std::unique_ptr<NtWorkItem> NtWorkItem::Make(DEVICE_OBJECT& device,
+                                             std::function<void()> routine) {
+  PIO_WORKITEM item = IoAllocateWorkItem(&device);
+  if (item == nullptr) return nullptr;
+  std::unique_ptr<NtWorkItem> work(new (std::nothrow) NtWorkItem(item, std::move(routine)));
+  if (!work) IoFreeWorkItem(item);
+  return work;
+}
+
+NtWorkItem::~NtWorkItem() { IoFreeWorkItem(item_); }
+
+void NtWorkItem::Queue() {
+  if (!queued_.exchange(true)) IoQueueWorkItem(item_, Run, DelayedWorkQueue, this);
+}
+
+VOID NTAPI NtWorkItem::Run(PDEVICE_OBJECT, PVOID context) {
+  auto& work = *static_cast<NtWorkItem*>(context);
+  work.queued_.store(false);  // queued again from here on, the routine runs again
+  work.routine_();
+}
+
 std::unique_ptr<NtThread> NtThread::Start(std::function<void()> routine, NtStatus& status) {
   std::unique_ptr<NtThread> thread(new (std::nothrow) NtThread(std::move(routine)));
   if (!thread) {
     status = STATUS_INSUFFICIENT_RESOURCES;
     return nullptr;
   }
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, nullptr, OBJ_KERNEL_HANDLE, nullptr, nullptr);
   HANDLE handle = nullptr;
-  status = PsCreateSystemThread(&handle, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr, Run,
+  status = PsCreateSystemThread(&handle, THREAD_ALL_ACCESS, &attributes, nullptr, nullptr, Run,
                                 thread.get());
   if (!NT_SUCCESS(status)) return nullptr;
-  // The handle is closed at once; the referenced object is what Join waits for. The handle was
-  // made just now for a thread, so neither its type needs checking (mingw-w64 declares the type
-  // object PsThreadType one indirection off) nor can the reference fail.
-  ObReferenceObjectByHandle(handle, SYNCHRONIZE, nullptr, KernelMode, &thread->thread_, nullptr);
-  ZwClose(handle);
+  thread->handle_ = handle;
   return thread;
 }
 
 NtThread::~NtThread() {
+  if (handle_ == nullptr) return;
   Join();
-  if (thread_ != nullptr) ObDereferenceObject(thread_);
+  ZwClose(handle_);
 }
 
 void NtThread::Join() {
-  if (thread_ != nullptr) WaitFor(thread_, std::nullopt);
+  if (handle_ != nullptr) ZwWaitForSingleObject(handle_, FALSE, nullptr);
 }
 
 VOID NTAPI NtThread::Run(PVOID context) {

@@ -1,8 +1,9 @@
 // The kernel's synchronisation objects behind the driver's kernel interface: the spin lock,
-// notification events, the one-shot timer with its DPC, and system threads. Each lives in
+// notification events, the one-shot timer with its DPC, work items and system threads. Each lives in
 // non-paged memory, since the read completion and the DPC reach them at DISPATCH_LEVEL.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <new>
@@ -65,6 +66,28 @@ class NtTimer final : public driver::KernelTimer {
   std::function<void()> deferredRoutine_;
 };
 
+// The kernel's work item of the driver's device: while the routine is queued or running, the
+// kernel holds the device, and with it the driver's image.
+class NtWorkItem final : public driver::KernelWorkItem {
+ public:
+  // Null when there is no memory for it.
+  static std::unique_ptr<NtWorkItem> Make(DEVICE_OBJECT& device, std::function<void()> routine);
+  ~NtWorkItem() override;
+  NtWorkItem(const NtWorkItem&) = delete;
+  NtWorkItem& operator=(const NtWorkItem&) = delete;
+
+  void Queue() override;
+
+ private:
+  NtWorkItem(PIO_WORKITEM item, std::function<void()> routine)
+      : item_(item), routine_(std::move(routine)) {}
+  static VOID NTAPI Run(PDEVICE_OBJECT, PVOID context);
+
+  PIO_WORKITEM item_;
+  std::function<void()> routine_;
+  std::atomic<bool> queued_{false};  // the platform's work item may be queued only once at a time
+};
+
 class NtThread final : public driver::SystemThread {
  public:
   // Starts the thread; null, with the status, when it cannot.
@@ -80,7 +103,9 @@ class NtThread final : public driver::SystemThread {
   static VOID NTAPI Run(PVOID context);
 
   std::function<void()> routine_;
-  PVOID thread_ = nullptr;  // the referenced thread object
+  // A kernel handle, kept until the thread has been waited for: it needs no reference to the
+  // thread object, which could fail to be taken and leave nothing to wait on.
+  HANDLE handle_ = nullptr;
 };
 
 // Waits at passive level in kernel mode, so that the waiting thread's stack stays resident: the

@@ -31,13 +31,16 @@ class ReadChain {
   }
 
   // Runs the completion handler of the read that has completed. The handler asks for the next read
-  // through Read(); when it does not, the chain has ended and its owner may already be gone, so
-  // nothing of the chain is touched after the handler returns.
+  // through Read(); when it does not, a read asked for later comes from elsewhere and is issued by
+  // its caller, or the chain has ended and its owner may go as soon as this returns.
   template <typename Handler>
   void Completed(Handler&& handler) {
     bool nextReadWanted = false;
+    completing_.fetch_add(1);
     nextRead_ = &nextReadWanted;
     handler();
+    nextRead_ = nullptr;
+    completing_.fetch_sub(1);  // the last touch when no read follows
     if (!nextReadWanted) return;
     int issuing = kIssuing;
     if (state_.compare_exchange_strong(issuing, kHandedOver)) return;
@@ -54,9 +57,10 @@ class ReadChain {
  protected:
   ~ReadChain() = default;
 
-  // Waits until no call that issues a read is still running, before the port is released.
+  // Waits until no call that issues a read and no completion handler is still running, before the
+  // port is released.
   void WaitUntilIdle() {
-    while (state_.load() != kIdle) Pause();
+    while (state_.load() != kIdle || completing_.load() != 0) Pause();
   }
 
   // Passes the prepared read to the port driver, which may complete it before returning.
@@ -83,7 +87,8 @@ class ReadChain {
 
   std::atomic<int> state_{kIdle};
   std::atomic<bool> cancelled_{false};
-  bool* nextRead_ = nullptr;  // set while a completion handler runs
+  std::atomic<int> completing_{0};  // completion handlers running
+  bool* nextRead_ = nullptr;        // set while a completion handler runs
 };
 
 }  // namespace qvtouch::platform

@@ -26,6 +26,9 @@
 // On x64, wdm.h hides the HAL's speaker call from legacy drivers (NO_LEGACY_DRIVERS); the HAL
 // exports it all the same.
 extern "C" NTHALAPI BOOLEAN NTAPI HalMakeBeep(ULONG Frequency);
+// The kernel exports it to every driver; the headers declare it only for file systems (ntifs.h).
+extern "C" NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE Handle, BOOLEAN Alertable,
+                                                         PLARGE_INTEGER Timeout);
 
 #ifdef _X86_
 // The 32-bit kernel has no call of this name: there the HAL raises to DISPATCH_LEVEL and takes

@@ -113,12 +113,15 @@ NtStatus TtySerialPort::Read(std::span<std::uint8_t> buffer) {
                                                                         : ReadState::Pending;
   } while (!read_.compare_exchange_weak(state, started, std::memory_order_acq_rel,
                                         std::memory_order_acquire));
+  // A read issued after the port was cancelled is cancelled too.
+  if (readsCancelled_.load(std::memory_order_acquire)) CancelRead();
   // A read issued from a completion needs no wake-up: the reader looks at the slot next.
   if (!fromCompletion) Wake();
   return STATUS_PENDING;
 }
 
 void TtySerialPort::CancelRead() {
+  readsCancelled_.store(true, std::memory_order_release);
   ReadState state = read_.load(std::memory_order_acquire);
   for (;;) {
     ReadState cancelled = state;

@@ -10,10 +10,9 @@
 // it. Received bytes are kept in a small buffer and handed out one completion at a time; this path
 // takes no lock and allocates nothing.
 //
-// Cancelling. CancelRead completes the outstanding read with STATUS_CANCELLED. Called while a
-// completion runs, it cancels the read that the completion issues from inside, so that a client
-// stopping its read chain from another thread cannot miss the read re-issued at that moment.
-// Otherwise, with no read outstanding, it does nothing.
+// Cancelling. CancelRead completes the outstanding read with STATUS_CANCELLED, and every read
+// issued after it, so that a client stopping its read chain from another thread cannot miss a read
+// re-issued at that moment.
 //
 // The line going away. When the tty goes away under the port (a USB adapter unplugged, a pty's
 // master closed: poll reports a hang-up, read gives EIO or end of file), completing each
@@ -103,6 +102,7 @@ class TtySerialPort final : public driver::SerialPort {
   std::atomic<ReadState> read_{ReadState::Idle};
   std::span<std::uint8_t> buffer_;  // the outstanding read's; published by read_
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> readsCancelled_{false};
 
   // The reader's own.
   std::array<std::uint8_t, 64> received_{};

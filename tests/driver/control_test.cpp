@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "common/controller_commands.h"
 #include "common/request_codes.h"
 #include "common/registry_paths.h"
@@ -87,6 +91,25 @@ TEST_F(Control, ModesAndPlacementAreStoredUnchecked) {
   EXPECT_EQ(LoadU32(delay.Output, 0), 200u);
 }
 
+// Where a reply counts the caller's whole output, the platform hands all of it to the caller: what
+// the driver does not write there is zero, not what the buffer held before.
+TEST_F(Control, RepliesOfTheWholeOutputLengthCarryNothingButTheirValue) {
+  const auto send = [&](std::uint32_t code, std::size_t length) {
+    std::vector<std::uint8_t> output(length, 0xEE);
+    std::uint32_t information = 0;
+    EXPECT_EQ(harness.Kernel.Control("\\??\\qvtouch", code, {}, output, &information),
+              STATUS_SUCCESS);
+    EXPECT_EQ(information, length);
+    return output;
+  };
+  harness.Control(IOCTL_TOUCH_SET_SCREEN_POST, U32(17));
+  EXPECT_EQ(send(IOCTL_TOUCH_GET_SCREEN_POST, 9), Concat({U32(17), std::vector<std::uint8_t>(5)}));
+  EXPECT_EQ(send(IOCTL_TOUCH_GET_RBN_DELAY, 6), Concat({U32(48), std::vector<std::uint8_t>(2)}));
+  harness.Kernel.OnBlockingWait = [&] { harness.Deliver(Report(TouchStatus::Press, 2, 3)); };
+  EXPECT_EQ(send(IOCTL_TOUCH_CAPTURE_REPORT, 16),
+            Concat({Report(TouchStatus::Press, 2, 3), std::vector<std::uint8_t>(6)}));
+}
+
 TEST_F(Control, CalibrationIsReplacedWholeAndAReloadRestoresTheStoredMapping) {
   DriverHarness stored({{"Xc", 2048}, {"XL", 3800}, {"YL", static_cast<std::uint32_t>(-3800)}});
   stored.Control(IOCTL_TOUCH_RELOAD_SETTINGS);
@@ -149,6 +172,21 @@ TEST_F(Control, ReportCaptureTimesOutAfterTwentyMillisecondsPerByte) {
   EXPECT_EQ(harness.Context().PendingRequest, nullptr);
 }
 
+// However large the caller's output, a capture waits for one report and a pass-through for at most
+// 256 reply bytes: a large buffer does not hold the waiting slot for hours.
+TEST_F(Control, ALargeOutputDoesNotLengthenTheWait) {
+  constexpr std::size_t kLarge = 1 << 20;
+  std::int64_t start = harness.Kernel.Now();
+  EXPECT_EQ(harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, kLarge).Status, STATUS_TIMEOUT);
+  EXPECT_EQ(harness.Kernel.Now() - start, Ms(200));
+  start = harness.Kernel.Now();
+  const auto reply =
+      harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kReadParameters, 10), kLarge);
+  EXPECT_EQ(reply.Status, STATUS_TIMEOUT);
+  EXPECT_EQ(harness.Kernel.Now() - start, Ms(256 * 20));
+  EXPECT_EQ(harness.Context().PendingRequest, nullptr);
+}
+
 TEST_F(Control, ReportCaptureTakesTheNextValidReportOnly) {
   harness.Kernel.OnBlockingWait = [&] {
     auto bad = Report(TouchStatus::Hold, 1, 1);
@@ -173,6 +211,62 @@ TEST_F(Control, ASecondWaitingRequestIsRefusedWhileTheSlotIsTaken) {
   EXPECT_EQ(nested[0].Status, STATUS_DEVICE_BUSY);
   EXPECT_EQ(nested[1].Status, STATUS_DEVICE_BUSY);
   EXPECT_TRUE(harness.Port().Written.empty());
+}
+
+// Two callers on two threads that take turns, so that the fake kernel runs one at a time.
+class Turns {
+ public:
+  void Give(int next) {
+    std::lock_guard lock(mutex_);
+    holder_ = next;
+    changed_.notify_all();
+  }
+  void WaitFor(int self) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return holder_ == self; });
+  }
+  // Lets `next` run and waits until the turn comes back.
+  void Pass(int self, int next) {
+    Give(next);
+    WaitFor(self);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int holder_ = 0;
+};
+
+// A capture served by a report, whose thread runs again only once another caller's pass-through
+// has taken the slot, leaves that pass-through's counters alone: its reply completes it.
+TEST_F(Control, ACaptureThatWakesAfterAPassThroughTookTheSlotLeavesItsCounters) {
+  constexpr int kTest = 0;
+  constexpr int kCapturer = 1;
+  Turns turns;
+  std::thread::id capturer;
+  harness.Kernel.OnBlockingWait = [&] {
+    if (std::this_thread::get_id() == capturer) {
+      turns.Pass(kCapturer, kTest);  // the capture waits; the report comes meanwhile
+    } else {
+      turns.Pass(kTest, kCapturer);  // the pass-through waits; the capture's thread runs again
+      harness.Deliver(std::vector<std::uint8_t>{kSOH, '0', kCR});
+    }
+  };
+  DriverHarness::Reply capture{STATUS_PENDING, 0, {}};
+  std::thread thread([&] {
+    turns.WaitFor(kCapturer);
+    capture = harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+    turns.Give(kTest);
+  });
+  capturer = thread.get_id();
+  turns.Pass(kTest, kCapturer);
+  harness.Deliver(Report(TouchStatus::Press, 2, 3));
+  const auto reply = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kEnterAssistedMode, 3), 3);
+  thread.join();
+  EXPECT_EQ(capture.Status, STATUS_SUCCESS);
+  EXPECT_EQ(capture.Output, Report(TouchStatus::Press, 2, 3));
+  EXPECT_EQ(reply.Status, STATUS_SUCCESS);
+  EXPECT_EQ(reply.Output, (std::vector<std::uint8_t>{kSOH, '0', kCR}));
 }
 
 // --- Pass-through ----------------------------------------------------------------------------
@@ -304,7 +398,7 @@ TEST_F(Control, AReportDuringAPassThroughGoesIntoTheReplyAndDecodingResumesAfter
 TEST_F(Control, AReadErrorEndsThePassThroughAndLaterReportsStayOutOfItsReply) {
   harness.Kernel.OnBlockingWait = [&] {
     harness.Deliver(std::vector<std::uint8_t>{0x01});
-    harness.Port().Fail();
+    harness.FailRead();
     harness.Deliver(Report(TouchStatus::Hold, 5, 6));
   };
   const auto reply = harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kReadParameters, 10), 10);

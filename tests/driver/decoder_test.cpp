@@ -92,20 +92,12 @@ TEST_F(Decoder, StrayBytesAreSkippedAndAFalseSyncPairIsRejected) {
 TEST_F(Decoder, AReadErrorDropsThePartReportAndTheNextDecodes) {
   const auto first = Report(TouchStatus::Hold, 100, 200);
   harness.Deliver(std::span(first).first(6));
-  harness.Port().Fail();
+  harness.FailRead();
   EXPECT_EQ(State(), 0);
   harness.Deliver(std::span(first).subspan(6));
   EXPECT_EQ(LastRaw(), std::make_pair(0, 0));
   harness.Deliver(Report(TouchStatus::Hold, 300, 400));
   EXPECT_EQ(LastRaw(), std::make_pair(300, 400));
-}
-
-TEST_F(Decoder, EveryCompletionIssuesTheNextRead) {
-  const std::uint32_t before = harness.Port().ReadsIssued;
-  harness.Port().Fail();
-  harness.Deliver(Report(TouchStatus::Hold, 1, 2));
-  EXPECT_EQ(harness.Port().ReadsIssued, before + 11);
-  EXPECT_TRUE(harness.Port().ReadPending());
 }
 
 TEST_F(Decoder, CaptureNeedsAPressAfterArmingThenARelease) {

@@ -9,15 +9,16 @@ image=$1
 architecture=${2:-x64}
 
 # The kernel's and the HAL's functions the driver may use.
-allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoBuildDeviceIoControlRequest
-  IoBuildSynchronousFsdRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink IoDeleteDevice
-  IoDeleteSymbolicLink IoFreeIrp IoGetDeviceObjectPointer IoReuseIrp IofCallDriver
-  IofCompleteRequest KeBugCheckEx KeCancelTimer KeClearEvent
+allowed_imports=" ExAllocatePoolWithTag ExFreePoolWithTag IoAllocateIrp IoAllocateMdl
+  IoAllocateWorkItem IoBuildDeviceIoControlRequest IoCancelIrp IoCreateDevice IoCreateSymbolicLink
+  IoDeleteDevice IoDeleteSymbolicLink IoFreeIrp IoFreeMdl IoFreeWorkItem IoGetDeviceObjectPointer
+  IoQueueWorkItem IoReuseIrp IoSetCompletionRoutineEx IofCallDriver IofCompleteRequest
+  KeBugCheckEx KeCancelTimer KeClearEvent
   KeDelayExecutionThread KeFlushQueuedDpcs KeInitializeDpc KeInitializeEvent KeInitializeTimer
   KeSetEvent KeSetTimer KeWaitForSingleObject
-  ObReferenceObjectByHandle
-  ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread RtlCreateRegistryKey
-  RtlQueryRegistryValues RtlWriteRegistryValue ZwClose memcmp memcpy memmove memset HalMakeBeep "
+  MmBuildMdlForNonPagedPool ObfDereferenceObject PsCreateSystemThread PsTerminateSystemThread
+  RtlCreateRegistryKey RtlQueryRegistryValues RtlWriteRegistryValue ZwClose ZwWaitForSingleObject
+  memcmp memcpy memmove memset HalMakeBeep "
 case $architecture in
   x64)
     tools=x86_64-w64-mingw32

@@ -75,10 +75,10 @@ check "probe gone" run_probe gone
 unloader=$(tail -n +"$unload_from" "$log" | sed -n 's/^\([0-9a-f]*\):Call ntoskrnl\.exe\.ZwUnloadDriver(.*/\1/p')
 calls=$(tail -n +"$unload_from" "$log" |
   sed -n "s/^$unloader:Call ntoskrnl\.exe\.\([A-Za-z]*\)(.*/\1/p")
-unload_order=$(grep -E '^(KeSetEvent|KeWaitForSingleObject|KeCancelTimer|IoDeleteSymbolicLink|IoDeleteDevice)$' \
+unload_order=$(grep -E '^(KeSetEvent|ZwWaitForSingleObject|IoFreeWorkItem|KeCancelTimer|IoDeleteSymbolicLink|IoDeleteDevice)$' \
   <<<"$calls" | uniq | tr '\n' ' ')
-check "unload: worker ended, timer cancelled, link and device deleted ($unload_order)" \
-  [ "$unload_order" = "KeSetEvent KeWaitForSingleObject KeCancelTimer IoDeleteSymbolicLink IoDeleteDevice KeCancelTimer " ]
+check "unload: worker ended, work item freed, timer cancelled, link and device deleted ($unload_order)" \
+  [ "$unload_order" = "KeSetEvent ZwWaitForSingleObject IoFreeWorkItem KeCancelTimer IoDeleteSymbolicLink IoDeleteDevice KeCancelTimer " ]
 # Every block the driver took from pool was given back: its allocations' results, and its frees.
 allocated=$(awk -F: '
   /:Call ntoskrnl\.exe\.ExAllocatePoolWithTag\(.*,206b6444\)/ { asked[$1] = 1 }

@@ -103,7 +103,7 @@ void Run(const Options& options, std::istream& input, std::ostream& output) {
     input.read(buffer.data(), buffer.size());
     const std::streamsize got = input.gcount();
     for (std::streamsize i = 0; i < got; ++i, ++offset) {
-      for (std::size_t n = options.FailBefore.count(offset); n > 0; --n) harness.Port().Fail();
+      for (std::size_t n = options.FailBefore.count(offset); n > 0; --n) harness.FailRead();
       harness.Port().Deliver(static_cast<std::uint8_t>(buffer[static_cast<std::size_t>(i)]));
     }
     output.flush();

@@ -43,6 +43,8 @@ class TestPort final : public ReadChain {
 
   std::vector<int> Received;
   int CancelledReads = 0;
+  // A completion that does not ask for the next read, as one that fails: its owner asks later.
+  bool NextReadAsked = true;
   std::function<void()> DuringHandler;
   std::atomic<int> DeepestCall{0};
   std::atomic<int> ReadsIssued{0};
@@ -77,7 +79,7 @@ class TestPort final : public ReadChain {
       }
       Received.push_back(*byte);
       if (DuringHandler) DuringHandler();
-      Read();
+      if (NextReadAsked) Read();
     });
   }
 
@@ -124,6 +126,21 @@ TEST(ReadChain, CompletionsOnAnotherThreadKeepExactlyOneReadOutstanding) {
   port.Read();
   line.join();
   EXPECT_EQ(port.Received, FirstNumbers(kBytes));
+}
+
+// After a completion that asked for no next read, as after a failed read, the read that the
+// owner asks for later is issued.
+TEST(ReadChain, AReadAskedForAfterACompletionThatAskedForNoneIsIssued) {
+  TestPort port;
+  port.NextReadAsked = false;
+  port.Read();
+  ASSERT_TRUE(port.Arrive());
+  EXPECT_FALSE(port.Arrive()) << "no read outstanding";
+  port.NextReadAsked = true;
+  port.Read();
+  EXPECT_EQ(port.ReadsIssued, 2);
+  ASSERT_TRUE(port.Arrive());
+  EXPECT_EQ(port.Received, FirstNumbers(2));
 }
 
 TEST(ReadChain, ACancelEndsTheChainAtItsNextCompletion) {
