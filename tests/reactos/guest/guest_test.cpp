@@ -128,20 +128,15 @@ POINT Centre(HWND window) {
 void TouchTargets(std::initializer_list<POINT> targets) {
   constexpr int kAttempts = 3;
   for (const POINT& target : targets) {
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          const auto now = CaptureNow();
-          return now && now->State == CaptureArmed;
-        },
-        kProgramStep))
+    ASSERT_TRUE(WaitUntil([] { return CaptureState() == CaptureArmed; }, kProgramStep))
         << "no target waits for a touch at " << target.x << "," << target.y;
     bool arrived = false;
     for (int attempt = 0; attempt < kAttempts && !arrived; ++attempt) {
       Touch(target);
       arrived = WaitUntil(
           [] {
-            const auto now = CaptureNow();
-            return now && now->State != CaptureArmed;
+            const auto state = CaptureState();
+            return state && *state != CaptureArmed;
           },
           5s);
     }

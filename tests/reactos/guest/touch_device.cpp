@@ -33,10 +33,10 @@ std::optional<std::uint32_t> DriverValue(std::uint32_t request) {
   return LoadU32(reply.Output, 0);
 }
 
-std::optional<Capture> CaptureNow() {
+std::optional<std::int32_t> CaptureState() {
   const Reply reply = Control(IOCTL_TOUCH_GET_CAPTURE, {}, 12);
   if (!reply.Succeeded || reply.Output.size() != 12) return std::nullopt;
-  return Capture{LoadS32(reply.Output, 0), LoadS32(reply.Output, 4), LoadS32(reply.Output, 8)};
+  return LoadS32(reply.Output, 0);
 }
 
 }  // namespace qvtouch::test

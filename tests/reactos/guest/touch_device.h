@@ -24,14 +24,8 @@ Reply Control(std::uint32_t code, std::span<const std::uint8_t> input = {},
               std::size_t outputLength = 0);
 // A get request's 32-bit answer; nullopt when the driver does not answer.
 std::optional<std::uint32_t> DriverValue(std::uint32_t request);
-// The calibration capture's state and raw point (IOCTL_TOUCH_GET_CAPTURE).
-struct Capture {
-  std::int32_t State = 0;
-  std::int32_t RawX = 0;
-  std::int32_t RawY = 0;
-  bool operator==(const Capture&) const = default;
-};
-std::optional<Capture> CaptureNow();
+// The calibration capture's state (IOCTL_TOUCH_GET_CAPTURE).
+std::optional<std::int32_t> CaptureState();
 
 // Polls the condition until it holds or `timeout` has passed.
 template <typename Condition>
