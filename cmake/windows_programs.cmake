@@ -25,3 +25,14 @@ add_subdirectory(cpl)
 add_subdirectory(rebootprompt)
 add_subdirectory(packaging/windows)
 add_subdirectory(tests/windows)
+
+# Server 2003's kernel32 has no GetTickCount64, which the thread library calls: each program
+# brings its own (linked as an object, so that it is there before the import is looked for).
+add_library(qvtouch_tick_count OBJECT platform/base/tick_count_win32.cpp)
+foreach(program qvsercalib QVTcpl Tollwen)
+  target_link_libraries(${program} PRIVATE qvtouch_tick_count)
+endforeach()
+# The test inside ReactOS, a 32-bit system.
+if(program_bits EQUAL 32)
+  add_subdirectory(tests/reactos/guest)
+endif()

@@ -41,9 +41,17 @@ inline constexpr std::size_t kAttributesQueueLengthOffset = 8;
 inline constexpr std::uint16_t MOUSE_SERIAL_HARDWARE = 4;
 
 // The class driver's service callback: takes the records from start up to (not including) end
-// and reports how many it consumed.
-using ClassServiceCallback = void (*)(void* classDeviceObject, const MOUSE_INPUT_DATA* start,
-                                      const MOUSE_INPUT_DATA* end, std::uint32_t* consumed);
+// and reports how many it consumed. The 32-bit platform's kernel routines, this one among them,
+// clean their own arguments off the stack (stdcall).
+#if defined(_WIN32) && defined(__i386__)
+#define QVTOUCH_KERNEL_CALL __attribute__((stdcall))
+#else
+#define QVTOUCH_KERNEL_CALL
+#endif
+using ClassServiceCallback = void(QVTOUCH_KERNEL_CALL*)(void* classDeviceObject,
+                                                        const MOUSE_INPUT_DATA* start,
+                                                        const MOUSE_INPUT_DATA* end,
+                                                        std::uint32_t* consumed);
 
 struct CONNECT_DATA {
   void* ClassDeviceObject = nullptr;

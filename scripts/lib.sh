@@ -50,3 +50,7 @@ VM_PACKAGES=()
 if [ "$(dpkg --print-architecture)" = amd64 ]; then
   VM_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod udev)
 fi
+# What the tests on ReactOS need (tests/reactos/run) besides QEMU: xorriso to remaster the live CD,
+# hivexregedit (libwin-hivex-perl) to merge the driver's installation into its hives, and socat
+# for QEMU's monitor.
+REACTOS_PACKAGES=(xorriso libwin-hivex-perl socat)

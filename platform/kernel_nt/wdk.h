@@ -30,6 +30,14 @@ extern "C" NTHALAPI BOOLEAN NTAPI HalMakeBeep(ULONG Frequency);
 extern "C" NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE Handle, BOOLEAN Alertable,
                                                          PLARGE_INTEGER Timeout);
 
+#ifdef _X86_
+// The 32-bit kernel has no call of this name: there the HAL raises to DISPATCH_LEVEL and takes
+// the lock.
+inline KIRQL KeAcquireSpinLockRaiseToDpc(PKSPIN_LOCK lock) {
+  return KfAcquireSpinLock(lock);
+}
+#endif
+
 // The records the driver shares with the class driver have the platform's layout.
 static_assert(sizeof(qvtouch::CONNECT_DATA) == sizeof(::CONNECT_DATA));
 static_assert(sizeof(qvtouch::MOUSE_INPUT_DATA) == sizeof(::MOUSE_INPUT_DATA));

@@ -1,12 +1,9 @@
 #include "tests/vm/pointer_events.h"
 
 #include <algorithm>
-#include <sstream>
-#include <stdexcept>
+#include <map>
 
-#include "driver/driver_harness.h"
 #include "platform/input/pointer_sink.h"
-#include "tools/sim/script.h"
 
 namespace qvtouch::testing {
 namespace {
@@ -33,22 +30,6 @@ class KernelView {
 };
 
 }  // namespace
-
-std::vector<MOUSE_INPUT_DATA> DriverRecords(const std::map<std::string, std::uint32_t>& settings,
-                                            std::string_view script) {
-  const sim::PanelModel panel;
-  const sim::CommandResponder controller;
-  sim::TouchScript session;
-  std::istringstream lines{std::string(script)};
-  for (std::string line; std::getline(lines, line);) {
-    if (const auto error = sim::RunScriptLine(line, session, {panel, controller})) {
-      throw std::invalid_argument("session line \"" + line + "\": " + *error);
-    }
-  }
-  driver::DriverHarness harness(settings);
-  harness.Deliver(session.Stream());
-  return harness.Sent;
-}
 
 std::vector<InputEvent> PointerEvents(std::span<const MOUSE_INPUT_DATA> records) {
   KernelView device;

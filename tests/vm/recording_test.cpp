@@ -1,44 +1,19 @@
 // QEMU's recording of the VM's PC speaker, once the VM has ended: it must hold the tones the kernel
-// test sounded (tone_plan.h), each at its frequency and for its length. tests/vm/run names the
+// test sounded (tone_plan.h), each at its frequency for its length. tests/vm/run names the
 // recording in QVTOUCH_VM_RECORDING.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 
-#include "tests/vm/tone_plan.h"
-#include "tests/vm/tone_recording.h"
+#include "tests/vm/planned_tones.h"
 
 namespace qvtouch::testing {
 namespace {
 
-std::string Describe(const std::vector<RecordedTone>& tones) {
-  std::ostringstream text;
-  for (const RecordedTone& tone : tones) {
-    text << "\n  " << tone.Frequency << " Hz for " << tone.Milliseconds << " ms";
-  }
-  return text.str();
-}
-
 TEST(Recording, HoldsThePlannedTonesEachAtItsFrequencyForItsLength) {
   const char* file = std::getenv("QVTOUCH_VM_RECORDING");
   ASSERT_NE(file, nullptr) << "QVTOUCH_VM_RECORDING names no recording";
-  std::vector<std::uint32_t> frequencies;
-  for (const PlannedTone& planned : kPlannedTones) frequencies.push_back(planned.Frequency);
-
-  const std::vector<RecordedTone> tones = SplitIntoTones(ReadWav(file), frequencies);
-  ASSERT_EQ(tones.size(), kPlannedTones.size()) << "recorded:" << Describe(tones);
-  for (std::size_t i = 0; i < tones.size(); ++i) {
-    const PlannedTone& planned = kPlannedTones[i];
-    std::cout << planned.What << ":" << Describe({tones[i]}) << "\n";
-    SCOPED_TRACE(planned.What);
-    EXPECT_EQ(tones[i].Nearest, planned.Frequency);
-    if (!planned.Measured) continue;
-    EXPECT_NEAR(tones[i].Frequency, planned.Frequency, planned.Frequency * kFrequencyTolerance);
-    EXPECT_GE(tones[i].Milliseconds, planned.ShortestMs);
-    EXPECT_LE(tones[i].Milliseconds, planned.LongestMs);
-  }
+  ExpectPlannedTones(file, kPlannedTones);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ namespace qvtouch::sim {
 // One byte on the line: a start bit, 8 data bits and a stop bit at 9600 baud.
 inline constexpr std::uint32_t kLineBaudRate = 9600;
 inline constexpr std::chrono::nanoseconds kLineByteTime(10 * 1'000'000'000LL / kLineBaudRate);
+// The slowest pace the simulator takes (--pace).
+inline constexpr std::uint32_t kLowestPaceBaud = 300;
 
 class ControllerLine {
  public:

@@ -27,7 +27,9 @@ class LineSession {
         signals_(signals),
         responder_(options.RefuseAssisted),
         panel_(options.Panel),
-        transmitter_(options.Fast ? Clock::duration::zero() : kLineByteTime) {}
+        transmitter_(options.Fast ? Clock::duration::zero()
+                                  : std::chrono::nanoseconds(10 * 1'000'000'000LL /
+                                                             options.PaceBaud)) {}
 
   int Run();
 

@@ -1,5 +1,8 @@
 #include "tools/sim/sim_options.h"
 
+#include <charconv>
+#include <string>
+
 #include "tools/sim/panel_options.h"
 
 namespace qvtouch::sim {
@@ -18,6 +21,19 @@ std::variant<SimOptions, std::string> ParseSimOptions(std::span<const std::strin
       options.Path = args[++i];
     } else if (arg == "--fast") {
       options.Fast = lineOnlyOption = true;
+    } else if (arg == "--pace") {
+      // A receiver that cannot take the line's rate (a port driver under emulation) gets the
+      // bytes as a slower line would bring them.
+      std::uint32_t baud = 0;
+      const std::string_view value = i + 1 < args.size() ? args[++i] : std::string_view();
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), baud);
+      if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+          baud < kLowestPaceBaud || baud > kLineBaudRate) {
+        return "--pace needs a rate from " + std::to_string(kLowestPaceBaud) + " to " +
+               std::to_string(kLineBaudRate) + " baud";
+      }
+      options.PaceBaud = baud;
+      lineOnlyOption = true;
     } else if (arg == "--refuse-assisted") {
       options.RefuseAssisted = lineOnlyOption = true;
     } else if (arg == "--linger") {
@@ -30,8 +46,9 @@ std::variant<SimOptions, std::string> ParseSimOptions(std::span<const std::strin
     }
   }
   if (lineOnlyOption && options.Where == SimOptions::Output::StandardOutput) {
-    return "--fast, --refuse-assisted and --linger need a serial line (--pty or --tty)";
+    return "--fast, --pace, --refuse-assisted and --linger need a serial line (--pty or --tty)";
   }
+  if (options.Fast && options.PaceBaud != kLineBaudRate) return "give only one of --fast and --pace";
   return options;
 }
 
