@@ -33,20 +33,44 @@ std::vector<std::string> EnvironmentWith(
   return entries;
 }
 
-// A copy of the program, executable by everyone, in a new folder that everyone may enter.
-std::filesystem::path CopyForEveryone(const std::filesystem::path& program,
-                                      std::filesystem::path& folder) {
-  std::string name = (std::filesystem::temp_directory_path() / "qvtouch-program-XXXXXX").string();
+namespace fs = std::filesystem;
+constexpr fs::perms kEveryoneMayRun = fs::perms::owner_all | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read |
+                                      fs::perms::others_exec;
+
+// A new folder that everyone may enter.
+fs::path FolderForEveryone() {
+  std::string name = (fs::temp_directory_path() / "qvtouch-program-XXXXXX").string();
   if (::mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  folder = name;
-  using std::filesystem::perms;
-  constexpr perms kEveryoneMayRun = perms::owner_all | perms::group_read | perms::group_exec |
-                                    perms::others_read | perms::others_exec;
-  std::filesystem::permissions(folder, kEveryoneMayRun);
-  const std::filesystem::path copy = folder / program.filename();
-  std::filesystem::copy_file(program, copy);
-  std::filesystem::permissions(copy, kEveryoneMayRun);
+  fs::permissions(name, kEveryoneMayRun);
+  return name;
+}
+
+fs::path CopyForEveryone(const fs::path& file, const fs::path& copy) {
+  fs::copy_file(file, copy);
+  fs::permissions(copy, kEveryoneMayRun);
   return copy;
+}
+
+// The sanitizers' options of a sanitizer build name suppressions files in the checkout: the other
+// user reads copies of them from the folder.
+std::vector<std::pair<std::string, std::string>> SanitizerOptionsWithCopies(
+    const fs::path& folder) {
+  constexpr std::string_view kSuppressions = "suppressions=";
+  std::vector<std::pair<std::string, std::string>> variables;
+  for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    const char* value = std::getenv(name);
+    std::string options = value != nullptr ? value : "";
+    const std::size_t at = options.find(kSuppressions);
+    if (at == std::string::npos) continue;
+    const std::size_t start = at + kSuppressions.size();
+    const std::size_t length = options.find(':', start) - start;  // npos: to the end
+    const fs::path copy = CopyForEveryone(options.substr(start, length),
+                                          folder / (std::string(name) + ".supp"));
+    options.replace(start, length, copy.string());
+    variables.emplace_back(name, options);
+  }
+  return variables;
 }
 
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
@@ -64,10 +88,13 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const ChildOptions& op
   if (::pipe2(pipe.data(), O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
   input_.Reset(pipe[1]);
   const platform::UniqueFd readEnd(pipe[0]);
+  std::vector<std::pair<std::string, std::string>> additions = options.Environment;
   if (options.User && *options.User != ::geteuid()) {
-    argv[0] = CopyForEveryone(argv[0], copyFolder_).string();
+    copyFolder_ = FolderForEveryone();
+    argv[0] = CopyForEveryone(argv[0], copyFolder_ / fs::path(argv[0]).filename()).string();
+    for (auto& variable : SanitizerOptionsWithCopies(copyFolder_)) additions.push_back(variable);
   }
-  std::vector<std::string> environment = EnvironmentWith(options.Environment);
+  std::vector<std::string> environment = EnvironmentWith(additions);
   const std::vector<char*> arguments = Pointers(argv);
   const std::vector<char*> variables = Pointers(environment);
   platform::UniqueFd output;
@@ -99,7 +126,7 @@ ChildProcess::~ChildProcess() {
     ::waitpid(pid_, nullptr, 0);
   }
   std::error_code ignored;
-  if (!copyFolder_.empty()) std::filesystem::remove_all(copyFolder_, ignored);
+  if (!copyFolder_.empty()) fs::remove_all(copyFolder_, ignored);
 }
 
 void ChildProcess::Input(std::string_view text) {
