@@ -1,10 +1,12 @@
 // QEMU's recording of the VM's PC speaker, once the VM has ended: it must hold the tones the kernel
-// test sounded (tone_plan.h), each at its frequency and for its length. tests/vm/run names the
-// recording in QVTOUCH_VM_RECORDING.
+// test or the service VM's probe sounded (tone_plan.h), each at its frequency and for its length.
+// tests/vm/run and tests/vm/service/run name the recording in QVTOUCH_VM_RECORDING and choose
+// their test with --gtest_filter.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <iostream>
+#include <span>
 #include <sstream>
 
 #include "tests/vm/tone_plan.h"
@@ -21,16 +23,16 @@ std::string Describe(const std::vector<RecordedTone>& tones) {
   return text.str();
 }
 
-TEST(Recording, HoldsThePlannedTonesEachAtItsFrequencyForItsLength) {
+void ExpectPlannedTones(std::span<const PlannedTone> plan) {
   const char* file = std::getenv("QVTOUCH_VM_RECORDING");
   ASSERT_NE(file, nullptr) << "QVTOUCH_VM_RECORDING names no recording";
   std::vector<std::uint32_t> frequencies;
-  for (const PlannedTone& planned : kPlannedTones) frequencies.push_back(planned.Frequency);
+  for (const PlannedTone& planned : plan) frequencies.push_back(planned.Frequency);
 
   const std::vector<RecordedTone> tones = SplitIntoTones(ReadWav(file), frequencies);
-  ASSERT_EQ(tones.size(), kPlannedTones.size()) << "recorded:" << Describe(tones);
+  ASSERT_EQ(tones.size(), plan.size()) << "recorded:" << Describe(tones);
   for (std::size_t i = 0; i < tones.size(); ++i) {
-    const PlannedTone& planned = kPlannedTones[i];
+    const PlannedTone& planned = plan[i];
     std::cout << planned.What << ":" << Describe({tones[i]}) << "\n";
     SCOPED_TRACE(planned.What);
     EXPECT_EQ(tones[i].Nearest, planned.Frequency);
@@ -39,6 +41,14 @@ TEST(Recording, HoldsThePlannedTonesEachAtItsFrequencyForItsLength) {
     EXPECT_GE(tones[i].Milliseconds, planned.ShortestMs);
     EXPECT_LE(tones[i].Milliseconds, planned.LongestMs);
   }
+}
+
+TEST(KernelTestRecording, HoldsThePlannedTonesEachAtItsFrequencyForItsLength) {
+  ExpectPlannedTones(kKernelTestTones);
+}
+
+TEST(ServiceRecording, HoldsThePlannedTonesEachAtItsFrequencyForItsLength) {
+  ExpectPlannedTones(kServiceTones);
 }
 
 }  // namespace
