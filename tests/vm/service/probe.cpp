@@ -73,18 +73,18 @@ bool Control(std::uint32_t code, std::span<const std::uint8_t> input = {}) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (device == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
-  const bool done = DeviceIoControl(device, code, const_cast<std::uint8_t*>(input.data()),
-                                    static_cast<DWORD>(input.size()), nullptr, 0, &returned,
-                                    nullptr) == TRUE;
+  const bool done =
+      DeviceIoControl(device, code, const_cast<std::uint8_t*>(input.data()),
+                      static_cast<DWORD>(input.size()), nullptr, 0, &returned, nullptr) == TRUE;
   CloseHandle(device);
   return done;
 }
 
 // The beep on press at this tone, which the test-beep request also sounds.
 bool SetBeep(std::uint32_t frequency, std::uint32_t milliseconds) {
-  return Control(IOCTL_TOUCH_SET_BEEP,
-                 BeepRecord{kBeepOnPress, frequency, milliseconds, kBracketFrequency, kBracketMs}
-                     .Encode());
+  return Control(
+      IOCTL_TOUCH_SET_BEEP,
+      BeepRecord{kBeepOnPress, frequency, milliseconds, kBracketFrequency, kBracketMs}.Encode());
 }
 
 void Print(const char* what, const std::vector<InputEvent>& events) {
