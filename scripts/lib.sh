@@ -44,11 +44,12 @@ ensure_windows_packages() {
   fi
   ensure_packages "${WINDOWS_PACKAGES[@]}"
 }
-# What the tests in a VM need (tests/vm/run): QEMU, the distribution's kernel, what makes the
-# initramfs, and udev for its classification of input devices. The VM is an x86-64 PC.
+# What the tests in a VM need (tests/vm/run, tests/vm/service/run): QEMU, the distribution's
+# kernel, what makes the initramfs, udev for its classification of input devices, and systemd and
+# the writable layer's file system for the service VM. The VM is an x86-64 PC.
 VM_PACKAGES=()
 if [ "$(dpkg --print-architecture)" = amd64 ]; then
-  VM_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod udev)
+  VM_PACKAGES=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod udev systemd e2fsprogs)
 fi
 # What the tests on ReactOS need (tests/reactos/run) besides QEMU: xorriso to remaster the live CD,
 # hivexregedit (libwin-hivex-perl) to merge the driver's installation into its hives, and socat

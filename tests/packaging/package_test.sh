@@ -38,6 +38,7 @@ echo "layout"
 for file in /usr/bin/qvtouch /usr/bin/qvreg /usr/bin/qvtouchctl /usr/bin/qvtouch-runonce \
   /usr/bin/Tollwen /usr/bin/control /usr/bin/qvsercalib /usr/lib/qvtouch/QVSerTouch/qvsercalib \
   /usr/lib/qvtouch/initial-store /usr/lib/systemd/system/qvtouch.service \
+  /usr/lib/udev/rules.d/90-qvtouch-speaker.rules \
   /usr/share/applications/qvtouch-settings.desktop \
   /usr/share/applications/qvsercalib.desktop /etc/xdg/autostart/qvtouch-runonce.desktop; do
   [ -e "$fs$file" ] || fail "the package lacks $file"

@@ -5,8 +5,7 @@
 # this script starts it for the while.
 set -euo pipefail
 parameters='HKLM\System\CurrentControlSet\Services\QVTouch\Parameters'
-as_operator() { setpriv --reuid=nobody --regid=nogroup --groups="$(getent group qvtouch | cut -d: -f3)" "$@"; }
-as_anyone() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+. "$(dirname "$0")/people.sh"
 fail() {
   echo "rights_test: $*" >&2
   exit 1

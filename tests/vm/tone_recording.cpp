@@ -24,6 +24,7 @@ struct SoundFileCloser {
 // Where the signal rises through the level halfway between its extremes, in samples, with the
 // crossing placed between the two samples by linear interpolation.
 std::vector<double> RisingCrossings(std::span<const std::int16_t> samples) {
+  if (samples.empty()) return {};  // a recording of silence
   const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
   const double middle = (static_cast<double>(*low) + *high) / 2;
   std::vector<double> crossings;

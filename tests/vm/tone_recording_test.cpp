@@ -88,6 +88,14 @@ TEST(ToneRecording, MeasuresAToneAsItSoundsNotAsTheFrequencyItIsTakenFor) {
   EXPECT_NEAR(tones[1].Frequency, Sounded(1600), 2);
 }
 
+// QEMU writes a recording without samples when the speaker never sounded.
+TEST(ToneRecording, ARecordingOfSilenceHoldsNoTone) {
+  const TempDir folder;
+  WriteRecording(folder / "silence.wav", {});
+  const std::vector<std::uint32_t> expected{1000};
+  EXPECT_TRUE(SplitIntoTones(ReadWav(folder / "silence.wav"), expected).empty());
+}
+
 TEST(ToneRecording, AFileThatIsNoSixteenBitWavIsRefusedWithTheReason) {
   const TempDir folder;
   std::ofstream(folder / "text.wav") << "not a recording";

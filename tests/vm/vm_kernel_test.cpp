@@ -275,7 +275,7 @@ TEST_F(HostInKernel, AutoPicksTheUinputPointerAndThePcSpeaker) {
 }
 
 // The only test that sounds the speaker: QEMU records every tone, and the recording must hold
-// exactly the planned ones (tone_plan.h).
+// exactly the planned ones (kKernelTestTones in tone_plan.h).
 TEST_F(HostInKernel, SoundsTouchAndTestBeepsOnBothSpeakerRoutesAndFallsSilentAtUnload) {
   const auto sound = [](const std::unique_ptr<platform::ToneSink>& speaker, std::uint32_t frequency,
                         std::uint32_t milliseconds) {
