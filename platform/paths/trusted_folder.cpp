@@ -29,13 +29,18 @@ std::string SystemProblem(const char* what, const std::filesystem::path& path) {
   return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
 }
 
+// What to do with a folder on the way that does not exist.
+enum class Missing { Create, EndWalk };
+
 // Opens the entry `name` of the open folder `parent` (reached as `path`) as a trusted folder,
-// creating it when it is missing.
+// creating it when it is missing and `missing` says so; otherwise a missing entry gives an
+// invalid folder without a problem.
 TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
-                       const std::filesystem::path& path, bool last) {
+                       const std::filesystem::path& path, bool last, Missing missing) {
   struct stat entry {};
   if (::fstatat(parent, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) return {{}, SystemProblem("cannot examine", path)};
+    if (missing == Missing::EndWalk) return {};
     if (::mkdirat(parent, name.c_str(), kFolderMode) != 0 && errno != EEXIST) {
       return {{}, SystemProblem("cannot create", path)};
     }
@@ -61,9 +66,7 @@ TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
   return {std::move(folder), {}};
 }
 
-}  // namespace
-
-TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
+TrustedFolder Walk(const std::filesystem::path& folder, Missing missing) {
   std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
   std::vector<std::filesystem::path> steps;
   for (const auto& part : folder.relative_path()) {
@@ -79,11 +82,22 @@ TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
   }
   for (std::size_t i = 0; i < steps.size(); ++i) {
     reached /= steps[i];
-    TrustedFolder next = OpenStep(current.Fd.Get(), steps[i], reached, i + 1 == steps.size());
+    TrustedFolder next =
+        OpenStep(current.Fd.Get(), steps[i], reached, i + 1 == steps.size(), missing);
     if (!next.Fd.Valid()) return next;
     current = std::move(next);
   }
   return current;
+}
+
+}  // namespace
+
+TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
+  return Walk(folder, Missing::Create);
+}
+
+std::string FolderDistrust(const std::filesystem::path& folder) {
+  return Walk(folder, Missing::EndWalk).Problem;
 }
 
 }  // namespace qvtouch::platform
