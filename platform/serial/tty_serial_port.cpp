@@ -24,14 +24,16 @@ thread_local const TtySerialPort* readerOfThisThread = nullptr;
 // Opens the tty raw, with the settings given so far. Non-blocking: the reader polls, writes wait
 // in poll with their limit, and the open does not wait for a carrier. A path that leads through
 // another user's symbolic link is not opened: that user could point it at any terminal.
+// What is opened is examined (a tty, reached without such a link), never a path before its open.
 UniqueFd OpenTty(const std::string& path, const LineSettings& settings, NtStatus& status) {
-  if (ForeignLink(path)) {
+  OpenedPath opened = OpenWithoutForeignLinks(path, O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (opened.ForeignLink) {
     status = STATUS_ACCESS_DENIED;
     return {};
   }
-  UniqueFd tty(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd tty = std::move(opened.Fd);
   if (!tty) {
-    status = StatusFromErrno(errno);
+    status = StatusFromErrno(opened.Error);
     return {};
   }
   if (::isatty(tty.Get()) == 0) {
