@@ -151,7 +151,7 @@ TEST_F(HostedDriver, DeletedFilesLetNoSecondHostOntoTheLine) {
 }
 
 TEST_F(HostedDriver, ADamagedStoreStopsTheStartAndIsLeftAsItIs) {
-  const std::filesystem::path hive = root_ / "var/lib/qvtouch/machine.db";
+  const std::filesystem::path hive = root_ / "var/lib/qvtouch/hive/machine.db";
   for (const char* log : {"-wal", "-shm"}) std::filesystem::remove(hive.string() + log);
   std::ofstream(hive, std::ios::binary | std::ios::trunc) << "not a settings store";
   try {
