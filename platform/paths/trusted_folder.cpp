@@ -29,18 +29,13 @@ std::string SystemProblem(const char* what, const std::filesystem::path& path) {
   return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
 }
 
-// What to do with a folder on the way that does not exist.
-enum class Missing { Create, EndWalk };
-
 // Opens the entry `name` of the open folder `parent` (reached as `path`) as a trusted folder,
-// creating it when it is missing and `missing` says so; otherwise a missing entry gives an
-// invalid folder without a problem.
+// creating it when it is missing.
 TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
-                       const std::filesystem::path& path, bool last, Missing missing) {
+                       const std::filesystem::path& path, bool last) {
   struct stat entry {};
   if (::fstatat(parent, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) return {{}, SystemProblem("cannot examine", path)};
-    if (missing == Missing::EndWalk) return {};
     if (::mkdirat(parent, name.c_str(), kFolderMode) != 0 && errno != EEXIST) {
       return {{}, SystemProblem("cannot create", path)};
     }
@@ -66,12 +61,20 @@ TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
   return {std::move(folder), {}};
 }
 
-TrustedFolder Walk(const std::filesystem::path& folder, Missing missing) {
-  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+// The names on the way to a folder.
+std::vector<std::filesystem::path> Steps(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> steps;
   for (const auto& part : folder.relative_path()) {
     if (!part.empty()) steps.push_back(part);  // a trailing separator gives an empty part
   }
+  return steps;
+}
+
+}  // namespace
+
+TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
+  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+  const auto steps = Steps(folder);
   TrustedFolder current{UniqueFd(::open(reached.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), {}};
   struct stat start {};
   if (!current.Fd.Valid() || ::fstat(current.Fd.Get(), &start) != 0) {
@@ -82,22 +85,41 @@ TrustedFolder Walk(const std::filesystem::path& folder, Missing missing) {
   }
   for (std::size_t i = 0; i < steps.size(); ++i) {
     reached /= steps[i];
-    TrustedFolder next =
-        OpenStep(current.Fd.Get(), steps[i], reached, i + 1 == steps.size(), missing);
+    TrustedFolder next = OpenStep(current.Fd.Get(), steps[i], reached, i + 1 == steps.size());
     if (!next.Fd.Valid()) return next;
     current = std::move(next);
   }
   return current;
 }
 
-}  // namespace
-
-TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
-  return Walk(folder, Missing::Create);
-}
-
 std::string FolderDistrust(const std::filesystem::path& folder) {
-  return Walk(folder, Missing::EndWalk).Problem;
+  // By path, without a descriptor: a process that has used up its descriptors still finds its
+  // folders (nothing is opened here on the strength of the answer).
+  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+  const auto steps = Steps(folder);
+  struct stat status {};
+  if (::stat(reached.c_str(), &status) != 0) return SystemProblem("cannot examine", reached);
+  if (std::string problem = Distrust(status, reached, steps.empty()); !problem.empty()) {
+    return problem;
+  }
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    reached /= steps[i];
+    bool there = ::lstat(reached.c_str(), &status) == 0;
+    if (there && S_ISLNK(status.st_mode)) {
+      if (!TrustedOwner(status.st_uid)) {
+        return reached.string() + " is a symbolic link that another user made";
+      }
+      there = ::stat(reached.c_str(), &status) == 0;
+    }
+    if (!there) {
+      if (errno == ENOENT) return {};  // the rest is this process's to make
+      return SystemProblem("cannot examine", reached);
+    }
+    if (std::string problem = Distrust(status, reached, i + 1 == steps.size()); !problem.empty()) {
+      return problem;
+    }
+  }
+  return {};
 }
 
 }  // namespace qvtouch::platform
