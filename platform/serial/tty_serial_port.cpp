@@ -76,9 +76,9 @@ std::unique_ptr<TtySerialPort> TtySerialPort::Open(std::string path,
 
 TtySerialPort::TtySerialPort(std::string path, UniqueFd tty, UniqueFd wake,
                              driver::ReadCompletionSink& sink)
-    : path_(std::move(path)),
-      sink_(sink),
+    : sink_(sink),
       wake_(std::move(wake)),
+      path_(std::move(path)),
       tty_(std::move(tty)),
       reader_([this] { ServeReads(); }) {}
 
@@ -159,6 +159,7 @@ NtStatus TtySerialPort::Write(std::span<const std::uint8_t> bytes, std::int64_t 
 void TtySerialPort::ServeReads() {
   readerOfThisThread = this;
   for (;;) {
+    if (moveDue_.load(std::memory_order_acquire)) TakeMove();
     // Read before the slot: the destructor cancels before it sets stopping_.
     const bool stopping = stopping_.load(std::memory_order_acquire);
     const ReadState state = read_.load(std::memory_order_acquire);
@@ -258,6 +259,31 @@ void TtySerialPort::Reopen() {
   NtStatus status = STATUS_SUCCESS;
   tty_ = OpenTty(path_, settings_, status);
   if (!tty_) reopenAt_ = Clock::now() + kReopenInterval;
+}
+
+void TtySerialPort::MoveTo(std::string path) {
+  std::unique_lock lock(lineMutex_);
+  if (path == path_) return;
+  // Opened here, so that the port is on the new line once this returns.
+  NtStatus status = STATUS_SUCCESS;
+  UniqueFd tty = OpenTty(path, settings_, status);
+  move_ = Move{std::move(path), std::move(tty)};
+  moveDue_.store(true, std::memory_order_release);
+  Wake();
+  moved_.wait(lock, [this] { return !move_; });
+}
+
+// On the reader thread, which alone reads the line: the old one closes here.
+void TtySerialPort::TakeMove() {
+  std::lock_guard guard(lineMutex_);
+  path_ = std::move(move_->Path);
+  tty_ = std::move(move_->Tty);
+  move_.reset();
+  moveDue_.store(false, std::memory_order_relaxed);
+  receivedBegin_ = receivedEnd_ = 0;  // the old line's
+  lineDropped_ = true;                // a report half received is dropped
+  reopenAt_ = Clock::now() + kReopenInterval;
+  moved_.notify_all();
 }
 
 void TtySerialPort::Wake() {
