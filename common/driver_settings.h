@@ -63,6 +63,7 @@ constexpr const SettingDefinition& Definition(Setting setting) {
 }
 
 // Values the settings applet stores under the Parameters key that no driver setting reads.
-inline constexpr std::array<std::string_view, 2> kAppletOnlySettings{"BeepTime1", "DoubleScreenPost"};
+inline constexpr std::array<std::string_view, 2> kAppletOnlySettings{"BeepTime1",
+                                                                     "DoubleScreenPost"};
 
 }  // namespace qvtouch

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
-#include "common/mouse_input.h"
 #include "common/driver_settings.h"
+#include "common/mouse_input.h"
 #include "common/records.h"
 #include "common/setting_values.h"
 #include "driver/kernel.h"

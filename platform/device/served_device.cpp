@@ -356,7 +356,8 @@ void ServedDevice::ArmSweep(Clock::time_point when) {
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
   itimerspec due{};
   due.it_value.tv_sec = seconds.count();
-  due.it_value.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count();
+  due.it_value.tv_nsec =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count();
   if (due.it_value.tv_sec == 0 && due.it_value.tv_nsec == 0) due.it_value.tv_nsec = 1;  // 0 disarms
   sweepArmed_ = ::timerfd_settime(sweep_.Get(), TFD_TIMER_ABSTIME, &due, nullptr) == 0;
 }

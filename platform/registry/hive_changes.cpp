@@ -84,8 +84,8 @@ ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes,
   for (std::size_t index = 0; index < changes.size(); ++index) {
     LSTATUS status = ERROR_SUCCESS;
     try {
-      status = permit && !permit(db, changes[index]) ? ERROR_ACCESS_DENIED
-                                                      : Apply(db, changes[index]);
+      status =
+          permit && !permit(db, changes[index]) ? ERROR_ACCESS_DENIED : Apply(db, changes[index]);
     } catch (const StoreError& error) {
       // A refusal of this change (a key too deep, a deleted key), unless the store itself failed.
       if (error.Status() != ERROR_INVALID_PARAMETER && error.Status() != ERROR_KEY_DELETED) throw;

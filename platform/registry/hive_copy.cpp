@@ -41,7 +41,8 @@ bool Due(int hiveFolder) {
 bool PublishCopy(int hiveFolder, Connection& db) {
   const auto next = HiveFile(Hive::LocalMachine).parent_path() / kNextCopy;
   try {
-    Connection copy(next.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW);
+    Connection copy(next.c_str(),
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW);
     // The copy is one file: no log may stay beside it.
     int persist = 0;
     sqlite3_file_control(copy.Handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
@@ -55,9 +56,9 @@ bool PublishCopy(int hiveFolder, Connection& db) {
   } catch (const StoreError&) {
     return false;
   }
+  const auto copy = ReadersHiveFile(Hive::LocalMachine);
   return ::fchmodat(hiveFolder, kNextCopy, kCopyMode, 0) == 0 &&
-         ::renameat(hiveFolder, kNextCopy, AT_FDCWD,
-                    ReadersHiveFile(Hive::LocalMachine).c_str()) == 0;
+         ::renameat(hiveFolder, kNextCopy, AT_FDCWD, copy.c_str()) == 0;
 }
 
 }  // namespace

@@ -60,12 +60,13 @@ LSTATUS Refusal(const std::optional<RegistryCaller>& caller, const std::list<Cli
   if (!caller) return ERROR_ACCESS_DENIED;
   if (caller->User == 0) return ERROR_SUCCESS;
   if (!caller->Operator) return ERROR_ACCESS_DENIED;  // may change nothing: nothing to wait for
-  const auto others = std::ranges::count_if(clients, [](const Client& c) { return c.Caller.User != 0; });
+  const auto others =
+      std::ranges::count_if(clients, [](const Client& c) { return c.Caller.User != 0; });
   if (static_cast<std::size_t>(others) >= kMaxRegistryClients) return ERROR_REQ_NOT_ACCEP;
   const auto own = std::ranges::count_if(
       clients, [caller](const Client& c) { return c.Caller.User == caller->User; });
   return static_cast<std::size_t>(own) >= kRegistryClientsPerUser ? ERROR_NOT_ENOUGH_QUOTA
-                                                                   : ERROR_SUCCESS;
+                                                                  : ERROR_SUCCESS;
 }
 
 // Reads what has arrived; true once the connection is done with (answered, or gone).
@@ -82,8 +83,7 @@ bool Receive(Client& client) {
     return true;
   }
   if (client.Received.size() < kFrameLengthSize + length) return false;
-  const auto changes =
-      DecodeChanges(std::span(client.Received).subspan(kFrameLengthSize, length));
+  const auto changes = DecodeChanges(std::span(client.Received).subspan(kFrameLengthSize, length));
   Reply(client.Socket.Get(), changes ? ChangeForCaller(client.Caller, *changes)
                                      : ChangeResult{ERROR_INVALID_PARAMETER, std::nullopt});
   return true;

@@ -1,13 +1,13 @@
 // What a touch-screen operator may change in the machine hive, besides reading all of it: the
-// REG_DWORD values of the driver's settings key (HKLM\System\CurrentControlSet\Services\QVTouch\
-// Parameters) that the driver or the settings applet use, where calibrations and the applet's
-// settings go (common/driver_settings.h). Nothing else: no key or value that names a file, a
-// device path or a program (the ports, the pointer and tone sinks, ProgramFilesDir, RunOnce), no
-// text, no value of another name (so no request of an operator makes the store grow), and no value
-// of another type that root stored under one of those names. Root may change everything; everyone
-// else nothing. An operator's changes are made by the registry service (registry_service.h), which
-// holds them to this; a process checks its own requests against what it can tell without the
-// store too, so that a call refused anyway fails at once, as on the platform.
+// REG_DWORD values of the driver's settings key (kParametersKey) that the driver or the settings
+// applet use, where calibrations and the applet's settings go (common/driver_settings.h). Nothing
+// else: no key or value that names a file, a device path or a program (the ports, the pointer and
+// tone sinks, ProgramFilesDir, RunOnce), no text, no value of another name (so no request of an
+// operator makes the store grow), and no value of another type that root stored under one of
+// those names. Root may change everything; everyone else nothing. An operator's changes are made
+// by the registry service (registry_service.h), which holds them to this; a process checks its
+// own requests against what it can tell without the store too, so that a call refused anyway
+// fails at once, as on the platform.
 #pragma once
 
 #include <string_view>

@@ -85,7 +85,8 @@ std::unique_ptr<driver::SerialPort> ComPorts::Open(std::string_view deviceName,
 void ComPorts::TakeNewPaths() {
   std::lock_guard guard(mutex_);
   for (OpenPort* port : open_) {
-    if (auto path = TtyPathOfPort(port->DeviceName(), lookup_)) port->Tty().MoveTo(std::move(*path));
+    if (auto path = TtyPathOfPort(port->DeviceName(), lookup_))
+      port->Tty().MoveTo(std::move(*path));
   }
 }
 

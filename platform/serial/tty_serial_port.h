@@ -37,9 +37,9 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>

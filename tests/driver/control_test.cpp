@@ -191,9 +191,7 @@ TEST_F(Control, ALargeOutputDoesNotLengthenTheWait) {
 // as cancelled, with no time passing, and the slot is free for the next one. A cancel of a request
 // that does not wait changes nothing.
 TEST_F(Control, ACancelledWaitingRequestEndsAtOnceAndFreesTheSlot) {
-  harness.Kernel.OnBlockingWait = [&] {
-    harness.Driver.Cancel(*harness.Context().PendingRequest);
-  };
+  harness.Kernel.OnBlockingWait = [&] { harness.Driver.Cancel(*harness.Context().PendingRequest); };
   const std::int64_t start = harness.Kernel.Now();
   const auto capture = harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
   EXPECT_EQ(capture.Status, STATUS_CANCELLED);

@@ -75,9 +75,7 @@ bool NewClientServedSoon() {
 // Many clients of one user, the test's own, whose share is the whole server here.
 class ManyClients : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(server_.Serve(kLinkName, device_).Status, STATUS_SUCCESS);
-  }
+  void SetUp() override { ASSERT_EQ(server_.Serve(kLinkName, device_).Status, STATUS_SUCCESS); }
   TemporaryRoot root_;
   FakeDevice device_;
   ControlDeviceServer server_{ConnectionLimits{.PerUser = kMaxConnections}};
@@ -152,8 +150,9 @@ class OtherUsers : public ::testing::Test {
       GTEST_SKIP() << "needs the group qvtouch (scripts/test makes it)";
     }
     namespace fs = std::filesystem;
-    fs::permissions(root_.Path(), fs::perms::group_read | fs::perms::group_exec |
-                                      fs::perms::others_read | fs::perms::others_exec,
+    fs::permissions(root_.Path(),
+                    fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
                     fs::perm_options::add);
   }
 
@@ -203,7 +202,8 @@ std::string RefusalOfNext() {
 // One user holding as many connections as it can open locks out neither another user nor root:
 // each user's connections stop at a share of their own, and root's never do.
 TEST_F(OtherUsers, OneUsersConnectionsLockOutNeitherAnotherUserNorRoot) {
-  if (!AllowDescriptors(2 * kMaxConnections + 256)) GTEST_SKIP() << "the descriptor limit is too low";
+  if (!AllowDescriptors(2 * kMaxConnections + 256))
+    GTEST_SKIP() << "the descriptor limit is too low";
   std::vector<UniqueFd> held;
   const Client holder = Fork(*qvtouch::testing::NobodyAsOperator(), [&] {
     held = ConnectIdle(kMaxConnections);
@@ -214,9 +214,10 @@ TEST_F(OtherUsers, OneUsersConnectionsLockOutNeitherAnotherUserNorRoot) {
     return device != INVALID_HANDLE_VALUE && Echo(device, {7, 8}) ? "served" : "refused";
   });
   Serve();
-  EXPECT_EQ(Run(holder), "qvtouchctl: \\\\.\\qvtouch: the driver host refused the connection: it "
-                         "serves at most 64 connections of one user at once, and that many of "
-                         "yours are open");
+  EXPECT_EQ(Run(holder),
+            "qvtouchctl: \\\\.\\qvtouch: the driver host refused the connection: it "
+            "serves at most 64 connections of one user at once, and that many of "
+            "yours are open");
   const HANDLE mine = Open();
   EXPECT_NE(mine, INVALID_HANDLE_VALUE) << "root was refused: error " << GetLastError();
   EXPECT_TRUE(Echo(mine, {1, 2, 3}));
@@ -244,10 +245,11 @@ TEST_F(OtherUsers, AllUsersTogetherStopAtTheLimitAndTheNextIsToldWhich) {
   });
   Serve(kSmall);
   EXPECT_EQ(Run(first), "STATUS_QUOTA_EXCEEDED 4");
-  EXPECT_EQ(Run(second), "STATUS_REQUEST_NOT_ACCEPTED 6, refused; Status: "
-                         "STATUS_REQUEST_NOT_ACCEPTED;qvtouchctl: \\\\.\\qvtouch: the driver host "
-                         "refused the connection: it serves at most 6 connections at once, and "
-                         "that many are open;");
+  EXPECT_EQ(Run(second),
+            "STATUS_REQUEST_NOT_ACCEPTED 6, refused; Status: "
+            "STATUS_REQUEST_NOT_ACCEPTED;qvtouchctl: \\\\.\\qvtouch: the driver host "
+            "refused the connection: it serves at most 6 connections at once, and "
+            "that many are open;");
   const HANDLE mine = Open();
   EXPECT_NE(mine, INVALID_HANDLE_VALUE) << "root was refused: error " << GetLastError();
   EXPECT_TRUE(Echo(mine, {1}));

@@ -92,14 +92,13 @@ TEST_F(HostedDriver, ARequestWaitingForAReplyEndsWhenItsProgramGoes) {
   {
     const auto address = SocketAddress(DeviceSocketPath(*DeviceKey(R"(\\.\qvtouch)")));
     const UniqueFd program = NewStreamSocket();
-    ASSERT_EQ(connect(program.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)),
-              0);
+    ASSERT_EQ(
+        connect(program.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)), 0);
     constexpr std::uint32_t kLongReply = 256;
-    ASSERT_TRUE(SocketStream(program.Get())
-                    .WriteAll(EncodeRequest(driver::MajorFunction::DeviceControl,
-                                            IOCTL_TOUCH_PASS_THROUGH,
-                                            CommandInput(kEnterAssistedMode, kLongReply),
-                                            kLongReply)));
+    ASSERT_TRUE(
+        SocketStream(program.Get())
+            .WriteAll(EncodeRequest(driver::MajorFunction::DeviceControl, IOCTL_TOUCH_PASS_THROUGH,
+                                    CommandInput(kEnterAssistedMode, kLongReply), kLongReply)));
     // The command reached the line: the request waits for its reply, which never comes.
     ASSERT_EQ(controller_->Receive(kEnterAssistedMode.size()).size(), kEnterAssistedMode.size());
   }  // the program goes

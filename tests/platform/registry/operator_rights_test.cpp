@@ -206,10 +206,9 @@ TEST_F(OperatorRights, AnOperatorNeitherDeletesNorRetypesAValueThatIsNoDword) {
             ERROR_SUCCESS);
   RegCloseKey(key);
   const auto results = ResultsAs(*operator_, [] {
-    return std::vector<LSTATUS>{DeleteValueAt(kParameters, "Note"),
-                                SetDwordAt(kParameters, "Port", 2),
-                                DeleteValueAt(kParameters, "Port"),
-                                DeleteValueAt(kParameters, "XL")};
+    return std::vector<LSTATUS>{
+        DeleteValueAt(kParameters, "Note"), SetDwordAt(kParameters, "Port", 2),
+        DeleteValueAt(kParameters, "Port"), DeleteValueAt(kParameters, "XL")};
   });
   EXPECT_EQ(results, (std::vector<LSTATUS>{ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
                                            ERROR_ACCESS_DENIED, ERROR_SUCCESS}));

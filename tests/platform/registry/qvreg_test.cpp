@@ -255,15 +255,17 @@ TEST_F(Qvreg, StoredNamesWithControlCharactersAreShownSafelyAndExportedAround) {
                     "    tab\\x09here    REG_DWORD    0x2\n"
                     "\n",
                     ""}));
-  const Result exported = Run({"export", R"(HKLM\Software\Listed)", (Root() / "listed.reg").string()});
+  const Result exported =
+      Run({"export", R"(HKLM\Software\Listed)", (Root() / "listed.reg").string()});
   EXPECT_EQ(exported.Status, 0) << exported;
   EXPECT_EQ(exported.Out, kSuccess);
-  EXPECT_EQ(exported.Err,
-            "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"Fake\\x0a    Port    REG_DWORD    "
-            "0x1\" not exported: its name holds a line break or a zero byte, which a .reg file "
-            "cannot hold.\n"
-            "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"zero\\x00byte\" not exported: its "
-            "name holds a line break or a zero byte, which a .reg file cannot hold.\n");
+  EXPECT_EQ(
+      exported.Err,
+      "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"Fake\\x0a    Port    REG_DWORD    "
+      "0x1\" not exported: its name holds a line break or a zero byte, which a .reg file "
+      "cannot hold.\n"
+      "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"zero\\x00byte\" not exported: its "
+      "name holds a line break or a zero byte, which a .reg file cannot hold.\n");
   EXPECT_EQ(ReadText("listed.reg"),
             "Windows Registry Editor Version 5.00\r\n"
             "\r\n"

@@ -313,14 +313,14 @@ TEST_F(RegistryApi, NamesWithControlCharactersAreNeverMade) {
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, "Software");
   const DWORD one = 1;
   for (const char* name : {"line\nbreak", "carriage\rreturn", "tab\there", "\x1b[2Jclear"}) {
-    EXPECT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                             sizeof one),
-              ERROR_INVALID_PARAMETER)
+    EXPECT_EQ(
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one),
+        ERROR_INVALID_PARAMETER)
         << name;
   }
   HKEY made = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(key, "line\nbreak", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &made, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(key, "line\nbreak", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &made, nullptr),
             ERROR_INVALID_PARAMETER);
   // As an import and the registry service make changes: by name, where a zero byte fits too.
   const std::string zero("zero\0byte", 9);

@@ -44,10 +44,10 @@ std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file);
 void MoveLogIntoHive(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
+using qvtouch::testing::AnotherOperator;
 using qvtouch::testing::Identity;
 using qvtouch::testing::Nobody;
 using qvtouch::testing::NobodyAsOperator;
-using qvtouch::testing::AnotherOperator;
 using qvtouch::testing::StartChild;
 using qvtouch::testing::StartChildAs;
 using qvtouch::testing::WaitForChild;

@@ -83,8 +83,7 @@ TEST_F(StoreAccess, NothingAReaderLocksHoldsUpAChangeOrTheHostsReading) {
     std::error_code error;
     for (auto file = std::filesystem::recursive_directory_iterator(
              MachineStateDir(), std::filesystem::directory_options::skip_permission_denied, error);
-         !error && file != std::filesystem::recursive_directory_iterator();
-         file.increment(error)) {
+         !error && file != std::filesystem::recursive_directory_iterator(); file.increment(error)) {
       const int fd = open(file->path().c_str(), O_RDONLY | O_CLOEXEC);
       struct flock whole {};
       whole.l_type = F_RDLCK;
