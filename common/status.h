@@ -26,6 +26,7 @@ inline constexpr NtStatus STATUS_BUFFER_TOO_SMALL = MakeStatus(0xC0000023);
 inline constexpr NtStatus STATUS_OBJECT_NAME_NOT_FOUND = MakeStatus(0xC0000034);
 inline constexpr NtStatus STATUS_OBJECT_NAME_COLLISION = MakeStatus(0xC0000035);
 inline constexpr NtStatus STATUS_SHARING_VIOLATION = MakeStatus(0xC0000043);
+inline constexpr NtStatus STATUS_QUOTA_EXCEEDED = MakeStatus(0xC0000044);
 inline constexpr NtStatus STATUS_DELETE_PENDING = MakeStatus(0xC0000056);
 inline constexpr NtStatus STATUS_ALLOTTED_SPACE_EXCEEDED = MakeStatus(0xC0000099);
 inline constexpr NtStatus STATUS_INSUFFICIENT_RESOURCES = MakeStatus(0xC000009A);

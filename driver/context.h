@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "common/driver_settings.h"
 #include "common/mouse_input.h"
 #include "common/records.h"
 #include "common/setting_values.h"
@@ -89,57 +90,10 @@ struct DriverContext {
   BeepRecord Beep() const { return {BeepMode, BeepFreq1, BeepTime, BeepFreq2, BeepTime2}; }
 };
 
-// The registry settings, in the order of the query table.
-enum class Setting : std::uint8_t {
-  Port,
-  BeepFreq1,
-  BeepTime,
-  BeepFreq2,
-  BeepTime2,
-  ButtonMode,
-  MouseMode,
-  BeepMode,
-  ScreenPost,
-  Xc,
-  XL,
-  Yc,
-  YL,
-  Svp,
-  Svs,
-  Shp,
-  Shs,
-  RBNDelay,
-};
-
-struct SettingDefinition {
-  std::string_view Name;
-  std::uint32_t Default;
-};
-
-inline constexpr std::array<SettingDefinition, 18> kSettings{{
-    {"Port", 1},
-    {"BeepFreq1", 2000},
-    {"BeepTime", 40},
-    {"BeepFreq2", 2000},
-    {"BeepTime2", 40},
-    {"ButtonMode", 0},
-    {"MouseMode", 0},
-    {"BeepMode", 2},
-    {"ScreenPost", 16},
-    {"Xc", 0},
-    {"XL", 800},
-    {"Yc", 0},
-    {"YL", 800},
-    {"Svp", 2},
-    {"Svs", 2},
-    {"Shp", 2},
-    {"Shs", 2},
-    {"RBNDelay", 48},
-}};
-
-constexpr const SettingDefinition& Definition(Setting setting) {
-  return kSettings[static_cast<std::size_t>(setting)];
-}
+using qvtouch::Definition;
+using qvtouch::kSettings;
+using qvtouch::Setting;
+using qvtouch::SettingDefinition;
 
 // The subkey of the service key that holds the settings.
 inline constexpr std::string_view kParametersSubkey = "\\Parameters";

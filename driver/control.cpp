@@ -210,6 +210,7 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
     // The slot is taken and the reply awaited before the write: a controller that answers while
     // the write is still returning must not have its reply taken for a report.
     c.PendingRequest = &request;
+    pendingCancelled_ = false;
     c.PassThroughDone->Clear();
     WriteFlag(c.PassThroughActive, 1);
   }
@@ -240,11 +241,11 @@ NtStatus TouchDriver::PassThrough(IoRequest& request) {
   std::lock_guard guard(*lock_);
   const std::uint32_t received = c.PassThroughCount;
   const bool complete = received == c.PassThroughWanted;
-  const bool unloading = c.StopReads != kReadsRunning;
+  const bool cancelled = c.StopReads != kReadsRunning || pendingCancelled_;
   emptySlot();
   request.Information = received;
   if (complete) return STATUS_SUCCESS;
-  return unloading ? STATUS_CANCELLED : STATUS_TIMEOUT;
+  return cancelled ? STATUS_CANCELLED : STATUS_TIMEOUT;
 }
 
 // Waits for the next valid report, which the read completion copies into this request.
@@ -258,6 +259,7 @@ NtStatus TouchDriver::CaptureReport(IoRequest& request) {
     c.PassThroughWanted = static_cast<std::uint32_t>(request.Output.size());
     c.PassThroughCount = 0;
     c.PendingRequest = &request;
+    pendingCancelled_ = false;
     c.PacketCaptured->Clear();
   }
 
@@ -271,13 +273,23 @@ NtStatus TouchDriver::CaptureReport(IoRequest& request) {
       c.PendingRequest = nullptr;
       c.PassThroughWanted = 0;
       c.PassThroughCount = 0;
-      return c.StopReads != kReadsRunning ? STATUS_CANCELLED : STATUS_TIMEOUT;
+      return c.StopReads != kReadsRunning || pendingCancelled_ ? STATUS_CANCELLED : STATUS_TIMEOUT;
     }
   }
   // The whole output goes back to the caller: nothing of it but the report.
   std::fill(request.Output.begin() + kReportSize, request.Output.end(), 0);
   request.Information = static_cast<std::uint32_t>(request.Output.size());
   return STATUS_SUCCESS;
+}
+
+// A request whose caller has gone needs its slot no longer: its wait ends now, as unload ends it.
+void TouchDriver::Cancel(IoRequest& request) {
+  DriverContext& c = context_;
+  std::lock_guard guard(*lock_);
+  if (c.PendingRequest != &request) return;  // not waiting, or served already
+  pendingCancelled_ = true;
+  c.PassThroughDone->Set();
+  c.PacketCaptured->Set();
 }
 
 NtStatus TouchDriver::InternalDeviceControl(IoRequest& request) {

@@ -51,6 +51,8 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
 
   // Every request to the pointer-port device (lifecycle.cpp, control.cpp).
   NtStatus Dispatch(IoRequest& request) override;
+  // A capture or pass-through that waits in the slot ends with STATUS_CANCELLED (control.cpp).
+  void Cancel(IoRequest& request) override;
 
   // Completion of every serial read (decoder.cpp).
   void ReadComplete(NtStatus status, std::uint32_t information) override;
@@ -112,6 +114,9 @@ class TouchDriver final : public ReadCompletionSink, public DeviceDispatch {
 
   Kernel& kernel_;
   std::unique_ptr<KernelSpinLock> lock_;  // made by DriverEntry
+  // The request in the waiting slot was cancelled; set under the lock, cleared as a request
+  // takes the slot.
+  bool pendingCancelled_ = false;
   DriverContext context_;
   DeviceExtension extension_;
 

@@ -115,6 +115,9 @@ class DeviceDispatch {
  public:
   virtual ~DeviceDispatch() = default;
   virtual NtStatus Dispatch(IoRequest& request) = 0;
+  // The cancel of a request whose caller has gone, made from another thread while the request is
+  // inside Dispatch: one that waits ends at once. A device without waiting requests ignores it.
+  virtual void Cancel(IoRequest& /*request*/) {}
 };
 
 // A settings query entry: a value name and where its 32-bit value goes when the value exists.

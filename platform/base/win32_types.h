@@ -42,4 +42,5 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_BUSY = 170;
 inline constexpr DWORD ERROR_DELETE_PENDING = 303;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+inline constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 #endif  // _WIN32

@@ -8,7 +8,7 @@
 
 namespace qvtouch::platform {
 
-ControlDeviceServer::ControlDeviceServer() = default;
+ControlDeviceServer::ControlDeviceServer(const ConnectionLimits& limits) : limits_(limits) {}
 
 ControlDeviceServer::~ControlDeviceServer() { Join(); }
 
@@ -26,7 +26,7 @@ ServeResult ControlDeviceServer::Serve(std::string_view linkName,
   std::unique_ptr<DeviceListener> listener;
   ServeResult result = DeviceListener::Open(*key, listener);
   if (!NT_SUCCESS(result.Status)) return result;
-  auto device = std::make_unique<ServedDevice>(std::move(listener), dispatch);
+  auto device = std::make_unique<ServedDevice>(std::move(listener), dispatch, limits_);
   if (!device->Start()) {
     return {STATUS_INSUFFICIENT_RESOURCES,
             "cannot start serving " + *key + ": " + std::strerror(errno)};

@@ -5,7 +5,9 @@
 // platform/device/winio.h. Each name is served on a Unix domain socket under RuntimeDir() (see
 // device_name.h) with mode 0660 and the group "qvtouch" when that group exists. Idle clients cost
 // no thread, and a request that waits inside the dispatch routine (a report capture, a
-// pass-through) blocks only its own caller (see served_device.h). The framing is in frame.h.
+// pass-through) blocks only its own caller, and ends when its caller goes (see served_device.h).
+// Each user but root has a share of the connections (connection_shares.h). The framing is in
+// frame.h.
 //
 // Shutdown, in this order:
 //   1. StopServing(): no connection is accepted and no new request is read any more; idle
@@ -27,6 +29,7 @@
 #include <string_view>
 
 #include "driver/kernel.h"
+#include "platform/device/connection_shares.h"
 #include "platform/device/device_listener.h"
 
 namespace qvtouch::platform {
@@ -35,7 +38,7 @@ class ServedDevice;
 
 class ControlDeviceServer {
  public:
-  ControlDeviceServer();
+  explicit ControlDeviceServer(const ConnectionLimits& limits = {});
   ~ControlDeviceServer();
   ControlDeviceServer(const ControlDeviceServer&) = delete;
   ControlDeviceServer& operator=(const ControlDeviceServer&) = delete;
@@ -54,6 +57,7 @@ class ControlDeviceServer {
   void Join();
 
  private:
+  const ConnectionLimits limits_;
   std::mutex mutex_;
   bool stopped_ = false;
   std::map<std::string, std::unique_ptr<ServedDevice>> devices_;

@@ -1,5 +1,6 @@
 #include "platform/device/device_channel.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -25,6 +26,9 @@ std::string RefusalText(NtStatus status, std::uint32_t limit) {
     case STATUS_REQUEST_NOT_ACCEPTED:
       return "the driver host refused the connection: it serves at most " + count +
              " connections at once, and that many are open";
+    case STATUS_QUOTA_EXCEEDED:
+      return "the driver host refused the connection: it serves at most " + count +
+             " connections of one user at once, and that many of yours are open";
     case STATUS_TOO_MANY_OPENED_FILES:
       return "the driver host refused the connection: it has used up its limit of " + count +
              " open files";
@@ -72,6 +76,12 @@ ChannelError DeviceChannel::Call(driver::MajorFunction major, std::uint32_t ioCo
   if (ReadReply(read, outputLength, reply) != FrameError::None) return ChannelError::ConnectionLost;
   if (!sent && !IsRefusal(reply.Status)) return ChannelError::ConnectionLost;
   return ChannelError::None;
+}
+
+bool DeviceChannel::StillOpen() const {
+  // Between requests the server sends nothing: anything readable is its end of the connection.
+  pollfd idle{socket_.Get(), POLLIN | POLLRDHUP, 0};
+  return ::poll(&idle, 1, 0) == 0;
 }
 
 ChannelError CallDevice(std::string_view deviceName, std::uint32_t ioControlCode,

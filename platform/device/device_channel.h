@@ -45,6 +45,9 @@ class DeviceChannel {
                     std::span<const std::uint8_t> input, std::uint32_t outputLength,
                     DeviceReply& reply);
 
+  // Whether an idle connection is still open: the server closes one that stays idle too long.
+  bool StillOpen() const;
+
  private:
   explicit DeviceChannel(UniqueFd socket) : socket_(std::move(socket)) {}
   UniqueFd socket_;

@@ -126,7 +126,8 @@ NtStatus FrameErrorStatus(FrameError error) {
 }
 
 bool IsRefusal(NtStatus status) {
-  return status == STATUS_REQUEST_NOT_ACCEPTED || status == STATUS_TOO_MANY_OPENED_FILES;
+  return status == STATUS_REQUEST_NOT_ACCEPTED || status == STATUS_QUOTA_EXCEEDED ||
+         status == STATUS_TOO_MANY_OPENED_FILES;
 }
 
 }  // namespace qvtouch::platform

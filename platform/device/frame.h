@@ -24,9 +24,10 @@
 // come from a program.
 //
 // A server that cannot take a connection says so before it reads anything: it sends one reply,
-// STATUS_REQUEST_NOT_ACCEPTED with its connection limit as Information, or
-// STATUS_TOO_MANY_OPENED_FILES with its descriptor limit, and closes the connection. The client
-// reads that reply as the completion of its first request.
+// STATUS_REQUEST_NOT_ACCEPTED with its connection limit as Information, STATUS_QUOTA_EXCEEDED
+// with its limit of one user's connections, or STATUS_TOO_MANY_OPENED_FILES with its descriptor
+// limit, and closes the connection. The client reads that reply as the completion of its first
+// request.
 #pragma once
 
 #include <array>

@@ -39,10 +39,10 @@ ChannelError OpenedDevice::Call(driver::MajorFunction major, std::uint32_t ioCon
 std::unique_ptr<DeviceChannel> OpenedDevice::Borrow(ChannelError& error) {
   {
     std::lock_guard guard(mutex_);
-    if (!idle_.empty()) {
+    while (!idle_.empty()) {
       auto channel = std::move(idle_.back());
       idle_.pop_back();
-      return channel;
+      if (channel->StillOpen()) return channel;  // one the server closed for idleness goes
     }
   }
   auto channel = DeviceChannel::Connect(name_, error);

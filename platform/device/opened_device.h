@@ -1,6 +1,8 @@
 // What a device handle stands for: the device's name and a pool of idle connections to it. Each
 // call borrows a connection (or makes a new one) for the time of one request, so calls from
-// several threads on one handle run side by side.
+// several threads on one handle run side by side. A pooled connection that the server has closed
+// meanwhile (it closes idle ones) is dropped, and the call connects anew: a handle stays usable
+// however long its program leaves it idle.
 #pragma once
 
 #include <memory>

@@ -4,6 +4,7 @@
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,13 +20,28 @@ constexpr int kBackOffMilliseconds = 100;
 // Workers that find this many others waiting on the set end instead of waiting too.
 constexpr int kSpareWorkers = 2;
 
-// What an event stands for when it is not a connection, whose address it carries instead.
+// What an event stands for when it is not a connection, whose id it carries instead.
 constexpr std::uint64_t kStopTag = 1;
 constexpr std::uint64_t kListenerTag = 2;
 constexpr std::uint64_t kProbeTag = 3;
+constexpr std::uint64_t kSweepTag = 4;
+constexpr std::uint64_t kFirstConnectionId = 16;
 
-std::uint64_t Tag(const void* connection) {
-  return reinterpret_cast<std::uintptr_t>(connection);
+// The user at the other end of a connection; one the system does not name counts as nobody's
+// but its own (a user id that no share holds).
+uid_t PeerUser(int socket) {
+  ucred credentials{};
+  socklen_t size = sizeof(credentials);
+  if (::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0) {
+    return static_cast<uid_t>(-1);
+  }
+  return credentials.uid;
+}
+
+// Whether the client has closed its end, or its connection failed.
+bool PeerGone(int socket) {
+  pollfd gone{socket, POLLRDHUP, 0};
+  return ::poll(&gone, 1, 0) == 1 && (gone.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
 UniqueFd NewReserve() {
@@ -50,21 +66,27 @@ void Refuse(int socket, NtStatus status, std::size_t limit) {
 }  // namespace
 
 ServedDevice::ServedDevice(std::unique_ptr<DeviceListener> listener,
-                           driver::DeviceDispatch& dispatch)
-    : listener_(std::move(listener)), dispatch_(dispatch) {}
+                           driver::DeviceDispatch& dispatch, const ConnectionLimits& limits)
+    : listener_(std::move(listener)),
+      dispatch_(dispatch),
+      idleTimeout_(limits.IdleTimeout),
+      shares_(limits),
+      nextId_(kFirstConnectionId) {}
 
 ServedDevice::~ServedDevice() { Join(); }
 
 bool ServedDevice::Start() {
   epoll_ = UniqueFd(::epoll_create1(EPOLL_CLOEXEC));
   reserve_ = NewReserve();
-  if (!stop_.Valid() || !epoll_.Valid() || !reserve_.Valid()) return false;
+  sweep_ = UniqueFd(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK));
+  if (!stop_.Valid() || !epoll_.Valid() || !reserve_.Valid() || !sweep_.Valid()) return false;
   // Level-triggered: once raised, it wakes every worker, one after another.
   epoll_event stop{};
   stop.events = EPOLLIN;
   stop.data.u64 = kStopTag;
   if (::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, stop_.Fd(), &stop) != 0 ||
       !Arm(EPOLL_CTL_ADD, listener_->Fd(), kListenerTag, EPOLLIN) ||
+      !Arm(EPOLL_CTL_ADD, sweep_.Get(), kSweepTag, EPOLLIN) ||
       (listener_->ProbeFd() >= 0 &&
        !Arm(EPOLL_CTL_ADD, listener_->ProbeFd(), kProbeTag, EPOLLIN))) {
     return false;
@@ -82,7 +104,11 @@ void ServedDevice::Stop() {
   // Once no worker waits, every connection is either in the set, where nobody will take it any
   // more, or busy with a worker, which closes it when done.
   noneWaiting_.wait(lock, [this] { return waiting_ == 0; });
-  std::erase_if(connections_, [](const auto& entry) { return !entry.second->Busy; });
+  std::erase_if(connections_, [this](const auto& entry) {
+    if (entry.second->Busy) return false;
+    shares_.Give(entry.second->User);
+    return true;
+  });
   if (listener_) listener_->StopListening();
 }
 
@@ -109,16 +135,26 @@ void ServedDevice::Work(Worker& self) {
     if (--waiting_ == 0) noneWaiting_.notify_all();
     if (count != 1) continue;  // interrupted
     const std::uint64_t tag = event.data.u64;
-    const bool connection = tag != kStopTag && tag != kListenerTag && tag != kProbeTag;
-    if (stopping_) {
-      // Stop may have closed the listener already; a connection taken from the set is ours.
-      if (connection) Drop(*reinterpret_cast<Connection*>(tag));
-    } else if (connection) {
-      ServeTurn(*reinterpret_cast<Connection*>(tag), lock);
+    if (tag >= kFirstConnectionId) {
+      // Dropped meanwhile (an idle one swept, say), it is gone: the event is of no use.
+      const auto found = connections_.find(tag);
+      if (found == connections_.end()) continue;
+      Connection& connection = *found->second;
+      if (connection.Busy) {
+        CancelIfGone(connection);
+      } else if (stopping_) {
+        Drop(connection);  // Stop may have closed the listener already; this one is ours
+      } else {
+        ServeTurn(connection, lock);
+      }
+    } else if (stopping_) {
+      continue;
     } else if (tag == kListenerTag) {
       AcceptClients(lock);
     } else if (tag == kProbeTag) {
       AnswerProbes(lock);
+    } else if (tag == kSweepTag) {
+      Sweep();
     }
   }
   self.Finished = true;
@@ -148,10 +184,19 @@ void ServedDevice::ServeTurn(Connection& connection, std::unique_lock<std::mutex
   const Next next = Serve(connection);
   lock.lock();
   connection.Busy = false;
+  connection.Heard = Clock::now();
+  if (!sweepArmed_) ArmSweep(connection.Heard + idleTimeout_);
   const std::uint32_t events = next == Next::Room ? EPOLLOUT : EPOLLIN;
   if (next == Next::Close || stopping_ ||
-      !Arm(EPOLL_CTL_MOD, connection.Socket.Get(), Tag(&connection), events)) {
+      !Arm(EPOLL_CTL_MOD, connection.Socket.Get(), connection.Id, events)) {
     Drop(connection);
+  }
+}
+
+void ServedDevice::CancelIfGone(Connection& connection) {
+  // The event may be one of the connection's own turn, taken late: only a hang-up counts.
+  if (connection.Dispatching != nullptr && PeerGone(connection.Socket.Get())) {
+    dispatch_.Cancel(*connection.Dispatching);
   }
 }
 
@@ -172,19 +217,29 @@ ServedDevice::Next ServedDevice::Serve(Connection& connection) {
     case RequestReader::Outcome::Complete:
       break;
   }
-  connection.Unsent = Answer(frame);
+  connection.Unsent = Answer(connection, frame);
   return Flush(connection);
 }
 
-std::vector<std::uint8_t> ServedDevice::Answer(const RequestFrame& frame) {
+std::vector<std::uint8_t> ServedDevice::Answer(Connection& connection, const RequestFrame& frame) {
   if (stop_.Raised()) return EncodeReply(STATUS_DELETE_PENDING, 0, {});
-  // Without a worker waiting on the set, nobody would be served while this request waits.
-  if (!KeepSomeoneWaiting()) return EncodeReply(STATUS_INSUFFICIENT_RESOURCES, 0, {});
   // A buffered request has one system buffer: the output is written over the input.
   std::vector<std::uint8_t> buffer(frame.OutputLength, 0);
   std::copy_n(frame.Input.begin(), std::min(frame.Input.size(), buffer.size()), buffer.begin());
   driver::IoRequest request{frame.Major, frame.IoControlCode, frame.Input, buffer, 0};
+  {
+    std::lock_guard guard(mutex_);
+    // Without a worker waiting on the set, nobody would be served while this request waits, nor
+    // would the client's going be seen.
+    if (!KeepSomeoneWaiting()) return EncodeReply(STATUS_INSUFFICIENT_RESOURCES, 0, {});
+    connection.Dispatching = &request;
+    Arm(EPOLL_CTL_MOD, connection.Socket.Get(), connection.Id, EPOLLRDHUP);
+  }
   const NtStatus status = dispatch_.Dispatch(request);
+  {
+    std::lock_guard guard(mutex_);
+    connection.Dispatching = nullptr;  // before the request goes: no cancel can reach it now
+  }
   return EncodeReply(status, request.Information, buffer);
 }
 
@@ -206,7 +261,6 @@ ServedDevice::Next ServedDevice::Flush(Connection& connection) {
 }
 
 bool ServedDevice::KeepSomeoneWaiting() {
-  std::lock_guard guard(mutex_);
   return waiting_ > 0 || stopping_ || StartWorker();
 }
 
@@ -259,18 +313,53 @@ bool ServedDevice::AcceptAll(std::unique_lock<std::mutex>& lock, int listening, 
 }
 
 void ServedDevice::Admit(UniqueFd socket) {
-  if (connections_.size() >= kMaxConnections) {
-    Refuse(socket.Get(), STATUS_REQUEST_NOT_ACCEPTED, kMaxConnections);
+  const uid_t user = PeerUser(socket.Get());
+  if (const auto refusal = shares_.Take(user)) {
+    Refuse(socket.Get(), refusal->Status, refusal->Limit);
     return;
   }
-  auto connection = std::make_unique<Connection>(std::move(socket));
-  Connection* const key = connection.get();
-  if (!Arm(EPOLL_CTL_ADD, key->Socket.Get(), Tag(key), EPOLLIN)) {
+  auto connection = std::make_unique<Connection>(std::move(socket), nextId_++, user);
+  if (!Arm(EPOLL_CTL_ADD, connection->Socket.Get(), connection->Id, EPOLLIN)) {
     // The system watches no more descriptors for this user: as many as are served now.
-    Refuse(key->Socket.Get(), STATUS_REQUEST_NOT_ACCEPTED, connections_.size());
+    Refuse(connection->Socket.Get(), STATUS_REQUEST_NOT_ACCEPTED, connections_.size());
+    shares_.Give(user);
     return;
   }
-  connections_.emplace(key, std::move(connection));
+  if (!sweepArmed_) ArmSweep(connection->Heard + idleTimeout_);
+  const std::uint64_t id = connection->Id;
+  connections_.emplace(id, std::move(connection));
+}
+
+void ServedDevice::Sweep() {
+  std::uint64_t expirations = 0;
+  [[maybe_unused]] const ssize_t cleared = ::read(sweep_.Get(), &expirations, sizeof expirations);
+  sweepArmed_ = false;
+  const auto now = Clock::now();
+  std::optional<Clock::time_point> earliest;
+  std::erase_if(connections_, [&](const auto& entry) {
+    const Connection& connection = *entry.second;
+    // One that a worker serves is heard at the end of its turn, which sets a sweep if none is.
+    if (connection.Busy) return false;
+    if (now - connection.Heard >= idleTimeout_) {
+      shares_.Give(connection.User);
+      return true;
+    }
+    if (!earliest || connection.Heard < *earliest) earliest = connection.Heard;
+    return false;
+  });
+  if (earliest) ArmSweep(*earliest + idleTimeout_);
+  Arm(EPOLL_CTL_MOD, sweep_.Get(), kSweepTag, EPOLLIN);
+}
+
+void ServedDevice::ArmSweep(Clock::time_point when) {
+  const auto since = when.time_since_epoch();
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+  itimerspec due{};
+  due.it_value.tv_sec = seconds.count();
+  due.it_value.tv_nsec =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count();
+  if (due.it_value.tv_sec == 0 && due.it_value.tv_nsec == 0) due.it_value.tv_nsec = 1;  // 0 disarms
+  sweepArmed_ = ::timerfd_settime(sweep_.Get(), TFD_TIMER_ABSTIME, &due, nullptr) == 0;
 }
 
 bool ServedDevice::Arm(int operation, int fd, std::uint64_t tag, std::uint32_t events) {
@@ -281,7 +370,8 @@ bool ServedDevice::Arm(int operation, int fd, std::uint64_t tag, std::uint32_t e
 }
 
 void ServedDevice::Drop(Connection& connection) {
-  connections_.erase(&connection);
+  shares_.Give(connection.User);
+  connections_.erase(connection.Id);
 }
 
 bool ServedDevice::BackOff(std::unique_lock<std::mutex>& lock) {

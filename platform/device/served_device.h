@@ -7,10 +7,18 @@
 // none does), so a request that waits inside the dispatch routine holds up only its own caller.
 // Workers beyond a few spare ones end once they are done.
 //
+// While a request is inside the dispatch routine, its connection stays in the set for a hang-up:
+// a client that goes while its request waits (a capture, a pass-through) has the request
+// cancelled (DeviceDispatch::Cancel), which frees what it waited in for others at once.
+//
 // A connection that cannot be taken is refused with a reply that says which limit was reached
-// (see frame.h): kMaxConnections, or the process's descriptor limit.
+// (see frame.h): a limit of connection_shares.h, or the process's descriptor limit. Connections
+// idle for the limits' time-out are closed by a sweep that runs only while there are some.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +30,7 @@
 #include <vector>
 
 #include "driver/kernel.h"
+#include "platform/device/connection_shares.h"
 #include "platform/device/device_listener.h"
 #include "platform/device/frame.h"
 #include "platform/device/request_reader.h"
@@ -29,14 +38,10 @@
 
 namespace qvtouch::platform {
 
-// Connections served at once per device name; a further one is refused.
-inline constexpr std::size_t kMaxConnections = 4096;
-// The descriptors a process serving one device name wants: one per connection, and its own.
-inline constexpr std::size_t kDescriptorsWanted = kMaxConnections + 256;
-
 class ServedDevice {
  public:
-  ServedDevice(std::unique_ptr<DeviceListener> listener, driver::DeviceDispatch& dispatch);
+  ServedDevice(std::unique_ptr<DeviceListener> listener, driver::DeviceDispatch& dispatch,
+               const ConnectionLimits& limits);
   // Stops and joins.
   ~ServedDevice();
   ServedDevice(const ServedDevice&) = delete;
@@ -54,12 +59,18 @@ class ServedDevice {
   void Join();
 
  private:
+  using Clock = std::chrono::steady_clock;
   struct Connection {
-    explicit Connection(UniqueFd socket) : Socket(std::move(socket)) {}
+    Connection(UniqueFd socket, std::uint64_t id, uid_t user)
+        : Socket(std::move(socket)), Id(id), User(user), Heard(Clock::now()) {}
     UniqueFd Socket;
+    std::uint64_t Id;  // its events' tag; never reused, so a late event finds no other one
+    uid_t User;
+    Clock::time_point Heard;  // the end of its last turn
     RequestReader Reader;
     std::vector<std::uint8_t> Unsent;  // the part of a reply that the socket could not take yet
     bool Busy = false;                 // a worker serves it; otherwise it waits in the set
+    driver::IoRequest* Dispatching = nullptr;  // its request inside the dispatch routine
   };
   struct Worker {
     std::thread Thread;
@@ -72,8 +83,11 @@ class ServedDevice {
   void Work(Worker& self);
   void ServeTurn(Connection& connection, std::unique_lock<std::mutex>& lock);
   Next Serve(Connection& connection);
-  std::vector<std::uint8_t> Answer(const RequestFrame& frame);
+  std::vector<std::uint8_t> Answer(Connection& connection, const RequestFrame& frame);
+  // On an event of a connection that a worker serves: the client has gone during its request.
+  void CancelIfGone(Connection& connection);
   Next Flush(Connection& connection);
+  // With the lock held.
   bool KeepSomeoneWaiting();
   bool StartWorker();
   void JoinFinishedWorkers();
@@ -86,8 +100,11 @@ class ServedDevice {
   // before it closes. False when the worker had to wait a moment and was stopped meanwhile.
   template <typename Take, typename Turn>
   bool AcceptAll(std::unique_lock<std::mutex>& lock, int listening, Take take, Turn turnAway);
-  // Takes a new connection into the set, or refuses it at the limit.
+  // Takes a new connection into the set, or refuses it at a limit.
   void Admit(UniqueFd socket);
+  // On the sweep's event: closes the idle connections and sets the next sweep.
+  void Sweep();
+  void ArmSweep(Clock::time_point when);
   // Puts a descriptor (back) into the set for one event.
   bool Arm(int operation, int fd, std::uint64_t tag, std::uint32_t events);
   void Drop(Connection& connection);
@@ -96,8 +113,10 @@ class ServedDevice {
 
   std::unique_ptr<DeviceListener> listener_;
   driver::DeviceDispatch& dispatch_;
+  const std::chrono::milliseconds idleTimeout_;
   StopSignal stop_;
   UniqueFd epoll_;
+  UniqueFd sweep_;  // a timerfd, armed while there are connections
   // Kept open so that a connection can still be accepted and refused when the process has no
   // descriptor left.
   UniqueFd reserve_;
@@ -107,7 +126,10 @@ class ServedDevice {
   bool stopping_ = false;
   int waiting_ = 0;  // workers waiting on the set, or on their way to it
   std::list<Worker> workers_;
-  std::unordered_map<Connection*, std::unique_ptr<Connection>> connections_;
+  ConnectionShares shares_;
+  std::uint64_t nextId_;
+  bool sweepArmed_ = false;
+  std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections_;
 };
 
 }  // namespace qvtouch::platform

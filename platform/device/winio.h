@@ -31,8 +31,9 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 // and attributes are accepted as given; the socket's permissions decide access. Returns
 // INVALID_HANDLE_VALUE when the device does not exist (ERROR_FILE_NOT_FOUND), access is denied
 // (ERROR_ACCESS_DENIED), the driver refuses the open (its status, mapped), or the driver host
-// takes no more connections (ERROR_REQ_NOT_ACCEP at its connection limit, ERROR_TOO_MANY_OPEN_FILES
-// at its descriptor limit; a call on an open handle that needs a new connection fails the same).
+// takes no more connections (ERROR_REQ_NOT_ACCEP at its connection limit, ERROR_NOT_ENOUGH_QUOTA
+// at its limit of one user's connections, ERROR_TOO_MANY_OPEN_FILES at its descriptor limit; a
+// call on an open handle that needs a new connection fails the same).
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -63,8 +64,8 @@ void SetLastError(DWORD dwErrCode);
 // ERROR_INVALID_FUNCTION, STATUS_INVALID_PARAMETER ERROR_INVALID_PARAMETER, STATUS_DEVICE_BUSY
 // ERROR_BUSY, STATUS_CANCELLED ERROR_OPERATION_ABORTED, STATUS_DEVICE_NOT_READY ERROR_NOT_READY,
 // STATUS_ACCESS_DENIED ERROR_ACCESS_DENIED, STATUS_DELETE_PENDING ERROR_DELETE_PENDING,
-// STATUS_REQUEST_NOT_ACCEPTED ERROR_REQ_NOT_ACCEP, STATUS_TOO_MANY_OPENED_FILES
-// ERROR_TOO_MANY_OPEN_FILES, any other ERROR_GEN_FAILURE. Success-class statuses give
-// ERROR_SUCCESS.
+// STATUS_REQUEST_NOT_ACCEPTED ERROR_REQ_NOT_ACCEP, STATUS_QUOTA_EXCEEDED ERROR_NOT_ENOUGH_QUOTA,
+// STATUS_TOO_MANY_OPENED_FILES ERROR_TOO_MANY_OPEN_FILES, any other ERROR_GEN_FAILURE.
+// Success-class statuses give ERROR_SUCCESS.
 DWORD RtlNtStatusToDosError(qvtouch::NtStatus status);
 #endif  // _WIN32

@@ -1,5 +1,8 @@
 #include "platform/input/line_output.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -10,17 +13,32 @@
 namespace qvtouch::platform {
 namespace {
 
+constexpr mode_t kCreatedFileMode = 0666;  // less the umask, as fopen makes files
+
+// A file of its own, appended to: never a device or a pipe, and never reached through another
+// user's link. Close on exec, so that programs the host starts do not inherit the log.
 std::FILE* OpenFile(std::string_view path) {
   if (path == kStandardOutputPath || path == kHostLogPath) return nullptr;
-  if (const auto link = ForeignLink(std::string(path))) {
-    throw SinkError("recorder file " + std::string(path) + " is reached through " +
-                    link->string() + ", a symbolic link of another user");
+  const std::string name(path);
+  // Non-blocking: a pipe in its place, refused below, would hold the open up until read.
+  OpenedPath opened = OpenWithoutForeignLinks(
+      name, O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_NONBLOCK, kCreatedFileMode);
+  if (opened.ForeignLink) {
+    throw SinkError("recorder file " + name + " is reached through " +
+                    opened.ForeignLink->string() + ", a symbolic link of another user");
   }
-  // "e": close on exec, so that programs the host starts do not inherit the log.
-  std::FILE* file = std::fopen(std::string(path).c_str(), "ae");
+  if (!opened.Fd) {
+    throw SinkError("cannot open recorder file " + name + ": " + std::strerror(opened.Error));
+  }
+  struct stat status {};
+  if (::fstat(opened.Fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    throw SinkError("recorder file " + name + " is not a file of its own");
+  }
+  std::FILE* file = ::fdopen(opened.Fd.Get(), "a");
   if (file == nullptr) {
-    throw SinkError("cannot open recorder file " + std::string(path) + ": " + std::strerror(errno));
+    throw SinkError("cannot open recorder file " + name + ": " + std::strerror(errno));
   }
+  opened.Fd.Release();  // the stream's now
   return file;
 }
 

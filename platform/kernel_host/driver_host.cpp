@@ -29,11 +29,20 @@ std::string StartFailure(NtStatus status, const std::string& serveError) {
 }  // namespace
 
 DriverHost::DriverHost(std::unique_ptr<PointerSink> pointer)
-    : kernel_(HostServices{
-          .QueryValues = QueryMachineDwords,
-          .OpenSerialPort = ComPortOpener([](std::string_view valueName) {
-            return ReadMachineString(kPortPathsKey, valueName);
-          }),
+    : ports_(
+          [](std::string_view valueName) { return ReadMachineString(kPortPathsKey, valueName); }),
+      kernel_(HostServices{
+          // The driver reads its settings at start and at every reload: the ports' ttys with them.
+          .QueryValues =
+              [this](std::string_view keyPath,
+                     std::span<const driver::RegistryDwordQuery> entries) {
+                const NtStatus status = QueryMachineDwords(keyPath, entries);
+                ports_.TakeNewPaths();
+                return status;
+              },
+          .OpenSerialPort =
+              [this](std::string_view portName, driver::ReadCompletionSink& completion,
+                     NtStatus& status) { return ports_.Open(portName, completion, status); },
           .PublishLink =
               [this](std::string_view link, driver::DeviceDispatch& device) {
                 const ServeResult result = server_.Serve(link, device);

@@ -1,5 +1,6 @@
 // The driver host: the touch driver started on the Linux kernel stand-in, with its control device
-// served on a socket, its pointer port connected to the mouse class stand-in, and its speaker;
+// served on a socket, its COM port on the tty the store names (taken again at every reload), its
+// pointer port connected to the mouse class stand-in, and its speaker;
 // and, as the platform's kernel serves its registry, the registry service that makes the changes
 // to the machine's settings that operators may make.
 #pragma once
@@ -13,6 +14,7 @@
 #include "platform/input/mouse_class.h"
 #include "platform/kernel_host/host_kernel.h"
 #include "platform/registry/registry_service.h"
+#include "platform/serial/com_ports.h"
 #include "platform/sound/tone_sink.h"
 
 namespace qvtouch::platform {
@@ -50,6 +52,7 @@ class DriverHost {
   std::string pointerSinkName_;
   ControlDeviceServer server_;
   std::string serveError_;  // why the control device could not be served
+  ComPorts ports_;          // outlives the driver, which holds its ports
   HostKernel kernel_;
   driver::TouchDriver driver_;
   std::unique_ptr<RegistryService> registry_;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/paths/trusted_folder.h"
+
 namespace qvtouch::platform {
 namespace {
 
@@ -15,7 +17,10 @@ std::string_view Environment(const char* name) {
 
 std::filesystem::path SystemRoot() {
   const std::string_view root = Environment("QVTOUCH_ROOT");
-  return root.empty() ? std::filesystem::path("/") : std::filesystem::path(root);
+  // A folder that another user could change would hand that user the store, the commands of
+  // RunOnce and every path under it: such a folder is no root at all.
+  if (root.empty() || !FolderDistrust(root).empty()) return "/";
+  return root;
 }
 
 std::filesystem::path MachineStateDir() { return SystemRoot() / "var/lib/qvtouch"; }
@@ -23,7 +28,9 @@ std::filesystem::path MachineStateDir() { return SystemRoot() / "var/lib/qvtouch
 std::filesystem::path RuntimeDir() { return SystemRoot() / "run/qvtouch"; }
 
 std::filesystem::path UserDataDir() {
-  if (!Environment("QVTOUCH_ROOT").empty()) return SystemRoot() / "home/.local/share/qvtouch";
+  if (const std::filesystem::path root = SystemRoot(); root != "/") {
+    return root / "home/.local/share/qvtouch";
+  }
   const std::string_view dataHome = Environment("XDG_DATA_HOME");
   if (!dataHome.empty()) return std::filesystem::path(dataHome) / "qvtouch";
   const std::string_view home = Environment("HOME");

@@ -61,14 +61,20 @@ TrustedFolder OpenStep(int parent, const std::filesystem::path& name,
   return {std::move(folder), {}};
 }
 
-}  // namespace
-
-TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
-  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+// The names on the way to a folder.
+std::vector<std::filesystem::path> Steps(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> steps;
   for (const auto& part : folder.relative_path()) {
     if (!part.empty()) steps.push_back(part);  // a trailing separator gives an empty part
   }
+  return steps;
+}
+
+}  // namespace
+
+TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
+  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+  const auto steps = Steps(folder);
   TrustedFolder current{UniqueFd(::open(reached.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), {}};
   struct stat start {};
   if (!current.Fd.Valid() || ::fstat(current.Fd.Get(), &start) != 0) {
@@ -84,6 +90,36 @@ TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder) {
     current = std::move(next);
   }
   return current;
+}
+
+std::string FolderDistrust(const std::filesystem::path& folder) {
+  // By path, without a descriptor: a process that has used up its descriptors still finds its
+  // folders (nothing is opened here on the strength of the answer).
+  std::filesystem::path reached = folder.is_absolute() ? "/" : ".";
+  const auto steps = Steps(folder);
+  struct stat status {};
+  if (::stat(reached.c_str(), &status) != 0) return SystemProblem("cannot examine", reached);
+  if (std::string problem = Distrust(status, reached, steps.empty()); !problem.empty()) {
+    return problem;
+  }
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    reached /= steps[i];
+    bool there = ::lstat(reached.c_str(), &status) == 0;
+    if (there && S_ISLNK(status.st_mode)) {
+      if (!TrustedOwner(status.st_uid)) {
+        return reached.string() + " is a symbolic link that another user made";
+      }
+      there = ::stat(reached.c_str(), &status) == 0;
+    }
+    if (!there) {
+      if (errno == ENOENT) return {};  // the rest is this process's to make
+      return SystemProblem("cannot examine", reached);
+    }
+    if (std::string problem = Distrust(status, reached, i + 1 == steps.size()); !problem.empty()) {
+      return problem;
+    }
+  }
+  return {};
 }
 
 }  // namespace qvtouch::platform

@@ -21,4 +21,9 @@ struct TrustedFolder {
 // symbolic link on the way is followed only when root or this user made it.
 TrustedFolder OpenTrustedFolder(const std::filesystem::path& folder);
 
+// Why someone other than root or this process's user could change what lies at the folder, by the
+// same rules, for as much of the path as exists (the rest is this process's to make); empty when
+// nobody could.
+std::string FolderDistrust(const std::filesystem::path& folder);
+
 }  // namespace qvtouch::platform

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/posix/unique_fd.h"
+
 namespace qvtouch::platform {
 
 // Whether a file of this owner is one that root or this process's own user made.
@@ -18,5 +20,18 @@ bool TrustedOwner(uid_t owner);
 // not exist (a file about to be made), and a chain of more than 40 links counts as foreign, as the
 // system refuses it too.
 std::optional<std::filesystem::path> ForeignLink(const std::filesystem::path& path);
+
+struct OpenedPath {
+  UniqueFd Fd;  // invalid on failure
+  // The symbolic link of another user's that stood in the way, when that was the failure.
+  std::optional<std::filesystem::path> ForeignLink;
+  int Error = 0;  // otherwise the errno of the failure
+};
+
+// Opens path with open(2)'s flags and mode (close-on-exec added), following only the symbolic
+// links that ForeignLink trusts. The path is resolved one name at a time, each from the folder
+// already opened, and every link is examined on what was opened: no entry swapped meanwhile can
+// lead the open anywhere the walk did not examine, as a check of the path before an open could.
+OpenedPath OpenWithoutForeignLinks(const std::filesystem::path& path, int flags, mode_t mode = 0);
 
 }  // namespace qvtouch::platform

@@ -17,8 +17,10 @@
 
 namespace qvtouch::platform {
 
-// Larger than any import a person writes; a larger message is refused unread.
-inline constexpr std::size_t kMaxChangeMessage = 4 * 1024 * 1024;
+// Far larger than any request an operator may make (a few dozen settings of four bytes, see
+// store_rights.h), and small enough that a connection cannot make the service hold much; a larger
+// message is refused unread.
+inline constexpr std::size_t kMaxChangeMessage = 64 * 1024;
 inline constexpr std::size_t kFrameLengthSize = 4;
 inline constexpr std::size_t kResultSize = 8;
 

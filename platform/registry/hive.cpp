@@ -15,7 +15,12 @@ bool Writable(const std::filesystem::path& path) {
 }  // namespace
 
 std::filesystem::path HiveFile(Hive hive) {
-  return hive == Hive::LocalMachine ? MachineStateDir() / "machine.db" : UserDataDir() / "user.db";
+  return hive == Hive::LocalMachine ? MachineStateDir() / "hive/machine.db"
+                                    : UserDataDir() / "user.db";
+}
+
+std::filesystem::path ReadersHiveFile(Hive hive) {
+  return hive == Hive::LocalMachine ? MachineStateDir() / "machine.db" : HiveFile(hive);
 }
 
 bool MayWriteHive(Hive hive) {

@@ -79,11 +79,13 @@ ChangeResult InTransaction(Hive hive, Apply&& apply) {
 
 }  // namespace
 
-ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes) {
+ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes,
+                          const ChangePermit& permit) {
   for (std::size_t index = 0; index < changes.size(); ++index) {
     LSTATUS status = ERROR_SUCCESS;
     try {
-      status = Apply(db, changes[index]);
+      status =
+          permit && !permit(db, changes[index]) ? ERROR_ACCESS_DENIED : Apply(db, changes[index]);
     } catch (const StoreError& error) {
       // A refusal of this change (a key too deep, a deleted key), unless the store itself failed.
       if (error.Status() != ERROR_INVALID_PARAMETER && error.Status() != ERROR_KEY_DELETED) throw;
@@ -94,8 +96,9 @@ ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes) {
   return {};
 }
 
-ChangeResult ChangeHive(Hive hive, std::span<const HiveChange> changes) {
-  return InTransaction(hive, [&](Connection& db) { return ApplyChanges(db, changes); });
+ChangeResult ChangeHive(Hive hive, std::span<const HiveChange> changes,
+                        const ChangePermit& permit) {
+  return InTransaction(hive, [&](Connection& db) { return ApplyChanges(db, changes, permit); });
 }
 
 ChangeResult CommitChanges(Hive hive, std::span<const HiveChange> changes) {

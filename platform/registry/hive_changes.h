@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -63,12 +64,19 @@ struct ChangeResult {
   bool operator==(const ChangeResult&) const = default;
 };
 
-// Applies the changes in order inside the caller's write transaction on db. Throws StoreError for
-// a failure of the store itself; a refused change is returned, and the caller rolls back.
-ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes);
+// Whether a change may be made to the hive that db holds, asked inside the transaction just
+// before it is made, so that it sees what the earlier changes of the same set did.
+using ChangePermit = std::function<bool(Connection& db, const HiveChange& change)>;
+
+// Applies the changes in order inside the caller's write transaction on db; a change that the
+// permit, when given, does not allow is refused with ERROR_ACCESS_DENIED. Throws StoreError for a
+// failure of the store itself; a refused change is returned, and the caller rolls back.
+ChangeResult ApplyChanges(Connection& db, std::span<const HiveChange> changes,
+                          const ChangePermit& permit = {});
 
 // Applies the changes in one transaction of the hive, which this process may write.
-ChangeResult ChangeHive(Hive hive, std::span<const HiveChange> changes);
+ChangeResult ChangeHive(Hive hive, std::span<const HiveChange> changes,
+                        const ChangePermit& permit = {});
 
 // Applies the changes in one transaction of the hive: itself when this process may write the
 // hive; otherwise the machine hive's through the registry service, and the user hive's not at all

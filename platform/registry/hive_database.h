@@ -5,12 +5,14 @@
 #include <optional>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/hive_copy.h"
 #include "platform/registry/schema.h"
 #include "platform/registry/sqlite_connection.h"
 
 namespace qvtouch::platform {
 
-// The hive's file, read-only unless this process may write it; nullopt when it has none.
+// The hive's file, read-only unless this process may write it; for a process that may not write
+// the machine hive, its copy (hive_copy.h). nullopt when there is no such file.
 std::optional<Connection> OpenHiveFileForReading(Hive hive);
 
 // A hive with the tables and nothing else, in memory: what a hive without a file reads as.
@@ -18,7 +20,8 @@ Connection EmptyHive();
 
 // Read-write, creating the file and its folder when missing, in write-ahead-log mode. Throws
 // StoreError with ERROR_ACCESS_DENIED when this process may not write the hive; the file is never
-// replaced, and never reached through a symbolic link.
+// replaced, and never reached through another user's symbolic link. The machine hive's folder is
+// made, or kept, private to its owner.
 Connection OpenHiveForWriting(Hive hive);
 
 // Runs body(Connection&) in one read transaction and returns what it returns. A hive without a
@@ -42,9 +45,12 @@ auto ReadHive(Hive hive, Body&& body) {
 // transaction takes the write lock before it reads (BEGIN IMMEDIATE): nothing it reads can change
 // before it writes, and two writers never deadlock upgrading their locks. A damaged hive is never
 // written: the transaction first checks every page, which for a hive takes a millisecond or so.
+// The machine hive's copy is published before this returns. body must not read the hive through
+// any other connection.
 template <class Body>
 auto WriteHive(Hive hive, Body&& body) {
   Connection db = OpenHiveForWriting(hive);
+  CopyPublication copy(hive);
   Transaction transaction(db, "BEGIN IMMEDIATE");
   if (ReadSchemaState(db) == SchemaState::Empty) {
     CreateSchema(db);
@@ -52,7 +58,9 @@ auto WriteHive(Hive hive, Body&& body) {
     RequireIntact(db);
   }
   auto result = body(db);
+  copy.Prepare();
   transaction.Commit();
+  copy.Publish(db);
   return result;
 }
 

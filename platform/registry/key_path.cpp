@@ -1,6 +1,19 @@
 #include "platform/registry/key_path.h"
 
+#include <algorithm>
+
 namespace qvtouch::platform {
+
+bool IsControlCharacter(char c) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < kFirstPrintable || byte == kDelete;
+}
+
+bool StorableName(std::string_view name) {
+  return std::ranges::none_of(name, IsControlCharacter);
+}
 
 std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path) {
   if (path.ends_with('\\')) path.remove_suffix(1);

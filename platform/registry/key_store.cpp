@@ -63,6 +63,7 @@ CreatedKey CreateKey(Connection& db, std::int64_t from, std::span<const std::str
       key.Id = *existing;
       continue;
     }
+    if (!StorableName(name)) throw StoreError(ERROR_INVALID_PARAMETER);
     insert.Reset();
     insert.Bind(1, key.Id).Bind(2, name).Step();
     key = {db.LastInsertId(), true};

@@ -24,7 +24,8 @@ struct CreatedKey {
   bool Created;  // false when the key existed already
 };
 // The key reached from `from` through the names, creating those that are missing. Throws
-// StoreError(ERROR_INVALID_PARAMETER) when the key would lie deeper than kMaxKeyDepth.
+// StoreError(ERROR_INVALID_PARAMETER) when the key would lie deeper than kMaxKeyDepth, or when a
+// name to be made is not StorableName.
 CreatedKey CreateKey(Connection& db, std::int64_t from, std::span<const std::string_view> names);
 
 // The name of the subkey at index in name order.

@@ -63,7 +63,11 @@ struct RegFileError {
 // The keys and values of a .reg file, or the first thing wrong with it.
 std::variant<RegFile, RegFileError> ReadRegFile(std::span<const std::uint8_t> bytes);
 
-// The text of a .reg file, or what in the content the format cannot hold: a line break in a name,
+// Whether a .reg file can hold this name of a key or a value: one without a line break or a zero
+// byte.
+bool RegFileHoldsName(std::string_view name);
+
+// The text of a .reg file, or what in the content the format cannot hold: a name it cannot hold,
 // or a line break in text that is not valid UTF-8.
 std::variant<std::string, RegFileError> WriteRegFile(const RegFile& file);
 

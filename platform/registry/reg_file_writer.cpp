@@ -21,7 +21,7 @@ bool HoldsLineBreak(std::string_view text) {
 
 // A name goes on one line between brackets or quotes.
 std::string_view CheckedName(std::string_view name) {
-  if (HoldsLineBreak(name) || name.find('\0') != std::string_view::npos) {
+  if (!RegFileHoldsName(name)) {
     throw WriteFault{"the name \"" + std::string(name) +
                      "\" holds a line break or a zero byte, which a .reg file cannot hold"};
   }
@@ -92,6 +92,10 @@ std::string ValueLine(const RegFileValue& value) {
 }
 
 }  // namespace
+
+bool RegFileHoldsName(std::string_view name) {
+  return !HoldsLineBreak(name) && name.find('\0') == std::string_view::npos;
+}
 
 std::variant<std::string, RegFileError> WriteRegFile(const RegFile& file) {
   std::string text = std::string(kRegFileHeader) + std::string(kLineEnd) + std::string(kLineEnd);

@@ -42,7 +42,7 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD 
                        const BYTE* lpData, DWORD cbData) {
   if (lpData == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
   const std::string_view name = NameOf(lpValueName);
-  if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+  if (name.size() > kMaxValueNameLength || !StorableName(name)) return ERROR_INVALID_PARAMETER;
   return CallOnKey(hKey, KEY_SET_VALUE, [&](const OpenKey& key) -> LSTATUS {
     const auto data = StoredData(dwType, std::span(lpData, lpData == nullptr ? 0 : cbData));
     if (!data) return ERROR_INVALID_PARAMETER;

@@ -24,6 +24,8 @@ std::filesystem::path RegistryServiceSocket() {
 }
 
 ChangeResult SendToRegistryService(std::span<const HiveChange> changes) {
+  std::vector<std::uint8_t> request = EncodeChanges(changes);
+  if (request.size() > kMaxChangeMessage) return {ERROR_INVALID_PARAMETER, std::nullopt};
   const auto address = SocketAddress(RegistryServiceSocket());
   UniqueFd socket = NewStreamSocket();
   if (!address || !socket ||
@@ -32,7 +34,7 @@ ChangeResult SendToRegistryService(std::span<const HiveChange> changes) {
     return {ERROR_ACCESS_DENIED, std::nullopt};
   }
   // A service that answers before reading all (it is busy) has its answer read all the same.
-  SocketStream(socket.Get()).WriteAll(Framed(EncodeChanges(changes)));
+  SocketStream(socket.Get()).WriteAll(Framed(std::move(request)));
   ::setsockopt(socket.Get(), SOL_SOCKET, SO_RCVTIMEO, &kReplyPatience, sizeof(kReplyPatience));
   std::array<std::uint8_t, kFrameLengthSize + kResultSize> reply{};
   ssize_t got = -1;

@@ -15,7 +15,8 @@ std::filesystem::path RegistryServiceSocket();
 
 // Sends changes to the service and returns its result: ERROR_ACCESS_DENIED when no service
 // answers (nobody can make them for this process), ERROR_REGISTRY_IO_FAILED when it fails to
-// reply.
+// reply, ERROR_INVALID_PARAMETER for changes longer than the service reads, and the service's
+// refusals of a connection (see registry_service.h).
 ChangeResult SendToRegistryService(std::span<const HiveChange> changes);
 
 }  // namespace qvtouch::platform

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -41,24 +42,31 @@ std::optional<RegistryCaller> PeerOf(int socket) {
   return RegistryCaller{credentials.uid, IsOperator(credentials.gid, groups)};
 }
 
-// One connection: the request as it arrives.
+// One connection: who sent it, and the request as it arrives.
 struct Client {
   UniqueFd Socket;
+  RegistryCaller Caller;
   Clock::time_point Deadline;
   std::vector<std::uint8_t> Received;
 };
 
-// The reply to a whole request.
-std::vector<std::uint8_t> Answer(int socket, std::span<const std::uint8_t> request) {
-  const auto caller = PeerOf(socket);
-  const auto changes = DecodeChanges(request);
-  ChangeResult result{ERROR_INVALID_PARAMETER, std::nullopt};
-  if (!caller) {
-    result.Status = ERROR_ACCESS_DENIED;
-  } else if (changes) {
-    result = ChangeForCaller(*caller, *changes);
-  }
-  return Framed(EncodeResult(result));
+// A reply of a few bytes fits into any socket's buffer: this never waits.
+void Reply(int socket, const ChangeResult& result) {
+  SocketStream(socket).WriteAll(Framed(EncodeResult(result)));
+}
+
+// Why a connection of this caller is not taken, or ERROR_SUCCESS.
+LSTATUS Refusal(const std::optional<RegistryCaller>& caller, const std::list<Client>& clients) {
+  if (!caller) return ERROR_ACCESS_DENIED;
+  if (caller->User == 0) return ERROR_SUCCESS;
+  if (!caller->Operator) return ERROR_ACCESS_DENIED;  // may change nothing: nothing to wait for
+  const auto others =
+      std::ranges::count_if(clients, [](const Client& c) { return c.Caller.User != 0; });
+  if (static_cast<std::size_t>(others) >= kMaxRegistryClients) return ERROR_REQ_NOT_ACCEP;
+  const auto own = std::ranges::count_if(
+      clients, [caller](const Client& c) { return c.Caller.User == caller->User; });
+  return static_cast<std::size_t>(own) >= kRegistryClientsPerUser ? ERROR_NOT_ENOUGH_QUOTA
+                                                                  : ERROR_SUCCESS;
 }
 
 // Reads what has arrived; true once the connection is done with (answered, or gone).
@@ -70,25 +78,23 @@ bool Receive(Client& client) {
   client.Received.insert(client.Received.end(), chunk.begin(), chunk.begin() + got);
   if (client.Received.size() < kFrameLengthSize) return false;
   const std::size_t length = LoadU32(client.Received, 0);
-  if (length > kMaxChangeMessage) return true;  // refused unread
+  if (length > kMaxChangeMessage) {
+    Reply(client.Socket.Get(), {ERROR_INVALID_PARAMETER, std::nullopt});  // refused unread
+    return true;
+  }
   if (client.Received.size() < kFrameLengthSize + length) return false;
-  const auto reply =
-      Answer(client.Socket.Get(), std::span(client.Received).subspan(kFrameLengthSize, length));
-  // A reply of a few bytes fits into any socket's buffer: this never waits.
-  SocketStream(client.Socket.Get()).WriteAll(reply);
+  const auto changes = DecodeChanges(std::span(client.Received).subspan(kFrameLengthSize, length));
+  Reply(client.Socket.Get(), changes ? ChangeForCaller(client.Caller, *changes)
+                                     : ChangeResult{ERROR_INVALID_PARAMETER, std::nullopt});
   return true;
 }
 
 }  // namespace
 
 ChangeResult ChangeForCaller(const RegistryCaller& caller, std::span<const HiveChange> changes) {
-  if (caller.User != 0) {
-    if (!caller.Operator) return {ERROR_ACCESS_DENIED, std::nullopt};
-    for (std::size_t index = 0; index < changes.size(); ++index) {
-      if (!OperatorMayChange(changes[index])) return {ERROR_ACCESS_DENIED, index};
-    }
-  }
-  return ChangeHive(Hive::LocalMachine, changes);
+  if (caller.User == 0) return ChangeHive(Hive::LocalMachine, changes);
+  if (!caller.Operator) return {ERROR_ACCESS_DENIED, std::nullopt};
+  return ChangeHive(Hive::LocalMachine, changes, OperatorMayChange);
 }
 
 std::unique_ptr<RegistryService> RegistryService::Start(std::string& error) {
@@ -154,12 +160,13 @@ void RegistryService::Serve() {
     if ((watched[1].revents & POLLIN) == 0) continue;
     UniqueFd socket(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!socket) continue;
-    if (clients.size() >= kMaxRegistryClients) {
-      SocketStream(socket.Get()).WriteAll(Framed(EncodeResult({ERROR_BUSY, std::nullopt})));
+    const auto caller = PeerOf(socket.Get());
+    if (const LSTATUS refused = Refusal(caller, clients); refused != ERROR_SUCCESS) {
+      Reply(socket.Get(), {refused, std::nullopt});
       continue;
     }
     // Deadlines grow in the order of arrival: the first client's is the next to fall due.
-    clients.push_back({std::move(socket), Clock::now() + kRequestPatience, {}});
+    clients.push_back({std::move(socket), *caller, Clock::now() + kRequestPatience, {}});
   }
 }
 

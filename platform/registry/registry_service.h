@@ -7,8 +7,11 @@
 // (change_wire.h), and gets one reply. The caller is known by the socket's peer credentials: root
 // may change everything, an operator what store_rights.h allows, anyone else nothing. One thread
 // serves every connection; a connection that has not sent its whole request within
-// kRequestPatience is closed, and one beyond kMaxRegistryClients is answered ERROR_BUSY at once,
-// so that idle clients hold up no one.
+// kRequestPatience is closed, and a request longer than kMaxChangeMessage is refused before it
+// is read, so that a connection costs the service at most that much. Each user but root has a
+// share of the connections: one beyond kRegistryClientsPerUser of that user's is answered
+// ERROR_NOT_ENOUGH_QUOTA at once, and one beyond kMaxRegistryClients of all users' together
+// ERROR_REQ_NOT_ACCEP, so that no operator holds up another; root is always served.
 #pragma once
 
 #include <sys/types.h>
@@ -27,6 +30,7 @@
 namespace qvtouch::platform {
 
 inline constexpr std::size_t kMaxRegistryClients = 1024;
+inline constexpr std::size_t kRegistryClientsPerUser = 8;
 inline constexpr std::chrono::seconds kRequestPatience{10};
 
 // Who sent a request, by the socket's peer credentials.

@@ -4,19 +4,13 @@
 #include "platform/registry/store_error.h"
 
 namespace qvtouch::platform {
-namespace {
-
-// Long enough for any other process's transaction on a hive, which lasts milliseconds.
-constexpr int kBusyTimeoutMilliseconds = 10'000;
-
-}  // namespace
 
 Connection::Connection(const char* filename, int flags) {
   sqlite3* db = nullptr;
   const int result = sqlite3_open_v2(filename, &db, flags, nullptr);
   db_.reset(db);  // a failed open still returns a connection to close
   if (result != SQLITE_OK) Fail(result);
-  sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
+  sqlite3_busy_timeout(db, static_cast<int>(kStoreBusyTimeout.count()));
   if ((flags & SQLITE_OPEN_READWRITE) != 0) {
     // The write-ahead log and its index stay when the last connection closes: a reader that may
     // not write the folder could not make them again, and could not read without them.

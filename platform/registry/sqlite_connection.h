@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace qvtouch::platform {
+
+// How long a call waits for another process's lock on a hive: long enough for any transaction on
+// a hive, which lasts milliseconds.
+inline constexpr std::chrono::milliseconds kStoreBusyTimeout{10'000};
 
 class Connection {
  public:

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/driver_settings.h"
 #include "common/registry_paths.h"
 #include "platform/registry/key_path.h"
+#include "platform/registry/key_store.h"
+#include "platform/registry/schema.h"
+#include "platform/registry/value_store.h"
 
 namespace qvtouch::platform {
 namespace {
@@ -24,21 +28,37 @@ bool IsDriverSettingsKey(std::string_view keyPath) {
   return names && std::ranges::equal(*names, *settings, SameName);
 }
 
+// A value that the driver or the applet reads or writes.
+bool IsSettingName(std::string_view name) {
+  const auto same = [name](std::string_view setting) { return SameName(name, setting); };
+  return std::ranges::any_of(kSettings, same, &SettingDefinition::Name) ||
+         std::ranges::any_of(kAppletOnlySettings, same);
+}
+
+// Whether the value named is absent or a REG_DWORD, as an operator may replace or delete it.
+bool AbsentOrDword(Connection& db, const HiveChange& change) {
+  const auto names = SplitKeyPath(change.Key);
+  const auto key = names ? FindKey(db, kRootKeyId, *names) : std::nullopt;
+  const auto value = key ? FindValue(db, *key, change.Value) : std::nullopt;
+  return !value || value->Type == REG_DWORD;
+}
+
 }  // namespace
 
 bool OperatorMayOpen(std::string_view keyPath, REGSAM rights) {
   return IsDriverSettingsKey(keyPath) && (rights & ~kOperatorRights) == 0;
 }
 
-bool OperatorMayChange(const HiveChange& change) {
+bool OperatorMayChange(Connection& db, const HiveChange& change) {
   using Action = HiveChange::Action;
   if (!IsDriverSettingsKey(change.Key)) return false;
   switch (change.What) {
     case Action::CreateKey:  // the key itself, which the installation makes
-    case Action::DeleteValue:
       return true;
     case Action::SetValue:
-      return change.Type == REG_DWORD;
+      return change.Type == REG_DWORD && IsSettingName(change.Value) && AbsentOrDword(db, change);
+    case Action::DeleteValue:
+      return IsSettingName(change.Value) && AbsentOrDword(db, change);
     case Action::DeleteTree:
       return false;
   }

@@ -1,5 +1,8 @@
 #include "platform/registry/value_store.h"
 
+#include "platform/registry/key_path.h"
+#include "platform/registry/store_error.h"
+
 namespace qvtouch::platform {
 namespace {
 
@@ -27,6 +30,7 @@ std::optional<StoredValue> ValueAt(Connection& db, std::int64_t key, std::int64_
 
 void PutValue(Connection& db, std::int64_t key, std::string_view name, DWORD type,
               std::span<const std::uint8_t> data) {
+  if (!StorableName(name)) throw StoreError(ERROR_INVALID_PARAMETER);
   Statement put(
       db,
       "INSERT INTO reg_value (key_id, name, type, data) VALUES (?1, ?2, ?3, ?4) "

@@ -24,7 +24,8 @@ std::optional<StoredValue> FindValue(Connection& db, std::int64_t key, std::stri
 std::optional<StoredValue> ValueAt(Connection& db, std::int64_t key, std::int64_t index);
 
 // Creates the value, or replaces the type and data of the value of that name, which keeps its
-// name's case and its place in the order.
+// name's case and its place in the order. Throws StoreError(ERROR_INVALID_PARAMETER) for a name
+// that is not StorableName.
 void PutValue(Connection& db, std::int64_t key, std::string_view name, DWORD type,
               std::span<const std::uint8_t> data);
 // Whether there was a value to delete.

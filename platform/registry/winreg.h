@@ -15,8 +15,11 @@
 // empty value name is the key's default value.
 //
 // Access follows the hive file's permissions: a process that may not write the file can still
-// read it, but opening a key for any right that changes the store fails with ERROR_ACCESS_DENIED,
-// and so does every change made through HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER themselves.
+// read it (the machine hive through its copy), but opening a key for any right that changes the
+// store fails with ERROR_ACCESS_DENIED, and so does every change made through HKEY_LOCAL_MACHINE
+// or HKEY_CURRENT_USER themselves; a touch-screen operator's changes go to the registry service
+// (store_rights.h). A key or value whose name holds a control character is never made
+// (ERROR_INVALID_PARAMETER).
 //
 // Every call is safe from several threads and processes at once, and is one transaction. A
 // damaged hive file fails every call on that hive with ERROR_BADDB and is never written.

@@ -29,6 +29,33 @@ std::optional<int> PortNumber(std::string_view deviceName) {
 
 }  // namespace
 
+// A port as the driver holds it: known to its ComPorts until it closes.
+class ComPorts::OpenPort final : public driver::SerialPort {
+ public:
+  OpenPort(ComPorts& ports, std::string deviceName, std::unique_ptr<TtySerialPort> tty)
+      : ports_(ports), deviceName_(std::move(deviceName)), tty_(std::move(tty)) {}
+  ~OpenPort() override { ports_.Forget(*this); }
+  OpenPort(const OpenPort&) = delete;
+  OpenPort& operator=(const OpenPort&) = delete;
+
+  NtStatus DeviceControl(std::uint32_t code, std::span<const std::uint8_t> input) override {
+    return tty_->DeviceControl(code, input);
+  }
+  NtStatus Read(std::span<std::uint8_t> buffer) override { return tty_->Read(buffer); }
+  void CancelRead() override { tty_->CancelRead(); }
+  NtStatus Write(std::span<const std::uint8_t> bytes, std::int64_t limit) override {
+    return tty_->Write(bytes, limit);
+  }
+
+  const std::string& DeviceName() const { return deviceName_; }
+  TtySerialPort& Tty() { return *tty_; }
+
+ private:
+  ComPorts& ports_;
+  const std::string deviceName_;
+  std::unique_ptr<TtySerialPort> tty_;
+};
+
 std::optional<std::string> TtyPathOfPort(std::string_view deviceName,
                                          const PortPathLookup& lookup) {
   const std::optional<int> number = PortNumber(deviceName);
@@ -39,17 +66,33 @@ std::optional<std::string> TtyPathOfPort(std::string_view deviceName,
   return "/dev/ttyS" + std::to_string(*number - 1);
 }
 
-SerialPortOpener ComPortOpener(PortPathLookup lookup) {
-  return [lookup = std::move(lookup)](std::string_view deviceName,
-                                      driver::ReadCompletionSink& completion,
-                                      NtStatus& status) -> std::unique_ptr<driver::SerialPort> {
-    std::optional<std::string> path = TtyPathOfPort(deviceName, lookup);
-    if (!path) {
-      status = STATUS_OBJECT_NAME_NOT_FOUND;
-      return nullptr;
-    }
-    return TtySerialPort::Open(std::move(*path), completion, status);
-  };
+std::unique_ptr<driver::SerialPort> ComPorts::Open(std::string_view deviceName,
+                                                   driver::ReadCompletionSink& completion,
+                                                   NtStatus& status) {
+  std::optional<std::string> path = TtyPathOfPort(deviceName, lookup_);
+  if (!path) {
+    status = STATUS_OBJECT_NAME_NOT_FOUND;
+    return nullptr;
+  }
+  std::unique_ptr<TtySerialPort> tty = TtySerialPort::Open(std::move(*path), completion, status);
+  if (!tty) return nullptr;
+  auto port = std::make_unique<OpenPort>(*this, std::string(deviceName), std::move(tty));
+  std::lock_guard guard(mutex_);
+  open_.push_back(port.get());
+  return port;
+}
+
+void ComPorts::TakeNewPaths() {
+  std::lock_guard guard(mutex_);
+  for (OpenPort* port : open_) {
+    if (auto path = TtyPathOfPort(port->DeviceName(), lookup_))
+      port->Tty().MoveTo(std::move(*path));
+  }
+}
+
+void ComPorts::Forget(const OpenPort& port) {
+  std::lock_guard guard(mutex_);
+  std::erase(open_, &port);
 }
 
 }  // namespace qvtouch::platform

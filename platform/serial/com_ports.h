@@ -1,14 +1,18 @@
 // COM ports on this host. The driver opens its port by the device name "\??\COMn" (n from 1 to
 // 9). COMn is the tty whose path the REG_SZ value "COMn" under HKEY_LOCAL_MACHINE
 // Software\QVTouch\Ports holds, or /dev/ttyS<n-1> when that value is absent or empty. The store
-// is read at every open, so a corrected path is picked up at the driver's next attempt.
+// is read at every open, so a corrected path is picked up at the driver's next attempt, and again
+// for every open port whenever the driver reads its settings (at start, and at every reload): a
+// port whose value names another tty then moves there.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/kernel.h"
 
@@ -24,12 +28,29 @@ using PortPathLookup = std::function<std::optional<std::string>(std::string_view
 // name); nullopt for any other name.
 std::optional<std::string> TtyPathOfPort(std::string_view deviceName, const PortPathLookup& lookup);
 
-// What the host kernel's OpenSerialPort calls: a port, or null with the reason in status.
-using SerialPortOpener = std::function<std::unique_ptr<driver::SerialPort>(
-    std::string_view deviceName, driver::ReadCompletionSink& completion, NtStatus& status)>;
+// The COM ports the host opens, on their ttys as above. Every port it opened must be gone before
+// it goes.
+class ComPorts {
+ public:
+  explicit ComPorts(PortPathLookup lookup) : lookup_(std::move(lookup)) {}
+  ComPorts(const ComPorts&) = delete;
+  ComPorts& operator=(const ComPorts&) = delete;
 
-// Opens COM ports on their ttys as above. A name that is no COM port gives
-// STATUS_OBJECT_NAME_NOT_FOUND.
-SerialPortOpener ComPortOpener(PortPathLookup lookup);
+  // What the host kernel's OpenSerialPort calls: a port, or null with the reason in status. A
+  // name that is no COM port gives STATUS_OBJECT_NAME_NOT_FOUND.
+  std::unique_ptr<driver::SerialPort> Open(std::string_view deviceName,
+                                           driver::ReadCompletionSink& completion,
+                                           NtStatus& status);
+  // Looks every open port's path up again and moves each whose value now names another tty.
+  void TakeNewPaths();
+
+ private:
+  class OpenPort;
+  void Forget(const OpenPort& port);
+
+  PortPathLookup lookup_;
+  std::mutex mutex_;  // guards open_, and keeps a port from closing while it moves
+  std::vector<OpenPort*> open_;
+};
 
 }  // namespace qvtouch::platform

@@ -24,14 +24,16 @@ thread_local const TtySerialPort* readerOfThisThread = nullptr;
 // Opens the tty raw, with the settings given so far. Non-blocking: the reader polls, writes wait
 // in poll with their limit, and the open does not wait for a carrier. A path that leads through
 // another user's symbolic link is not opened: that user could point it at any terminal.
+// What is opened is examined (a tty, reached without such a link), never a path before its open.
 UniqueFd OpenTty(const std::string& path, const LineSettings& settings, NtStatus& status) {
-  if (ForeignLink(path)) {
+  OpenedPath opened = OpenWithoutForeignLinks(path, O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (opened.ForeignLink) {
     status = STATUS_ACCESS_DENIED;
     return {};
   }
-  UniqueFd tty(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd tty = std::move(opened.Fd);
   if (!tty) {
-    status = StatusFromErrno(errno);
+    status = StatusFromErrno(opened.Error);
     return {};
   }
   if (::isatty(tty.Get()) == 0) {
@@ -74,9 +76,9 @@ std::unique_ptr<TtySerialPort> TtySerialPort::Open(std::string path,
 
 TtySerialPort::TtySerialPort(std::string path, UniqueFd tty, UniqueFd wake,
                              driver::ReadCompletionSink& sink)
-    : path_(std::move(path)),
-      sink_(sink),
+    : sink_(sink),
       wake_(std::move(wake)),
+      path_(std::move(path)),
       tty_(std::move(tty)),
       reader_([this] { ServeReads(); }) {}
 
@@ -157,6 +159,7 @@ NtStatus TtySerialPort::Write(std::span<const std::uint8_t> bytes, std::int64_t 
 void TtySerialPort::ServeReads() {
   readerOfThisThread = this;
   for (;;) {
+    if (moveDue_.load(std::memory_order_acquire)) TakeMove();
     // Read before the slot: the destructor cancels before it sets stopping_.
     const bool stopping = stopping_.load(std::memory_order_acquire);
     const ReadState state = read_.load(std::memory_order_acquire);
@@ -256,6 +259,31 @@ void TtySerialPort::Reopen() {
   NtStatus status = STATUS_SUCCESS;
   tty_ = OpenTty(path_, settings_, status);
   if (!tty_) reopenAt_ = Clock::now() + kReopenInterval;
+}
+
+void TtySerialPort::MoveTo(std::string path) {
+  std::unique_lock lock(lineMutex_);
+  if (path == path_) return;
+  // Opened here, so that the port is on the new line once this returns.
+  NtStatus status = STATUS_SUCCESS;
+  UniqueFd tty = OpenTty(path, settings_, status);
+  move_ = Move{std::move(path), std::move(tty)};
+  moveDue_.store(true, std::memory_order_release);
+  Wake();
+  moved_.wait(lock, [this] { return !move_; });
+}
+
+// On the reader thread, which alone reads the line: the old one closes here.
+void TtySerialPort::TakeMove() {
+  std::lock_guard guard(lineMutex_);
+  path_ = std::move(move_->Path);
+  tty_ = std::move(move_->Tty);
+  move_.reset();
+  moveDue_.store(false, std::memory_order_relaxed);
+  receivedBegin_ = receivedEnd_ = 0;  // the old line's
+  lineDropped_ = true;                // a report half received is dropped
+  reopenAt_ = Clock::now() + kReopenInterval;
+  moved_.notify_all();
 }
 
 void TtySerialPort::Wake() {

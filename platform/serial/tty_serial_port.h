@@ -24,6 +24,11 @@
 // nothing else. While the line is away, writes fail with STATUS_DEVICE_NOT_READY, and
 // configuration requests are kept for the reopened line.
 //
+// Moving. MoveTo puts the port on another tty: the new path is opened with the configuration given
+// so far, the line the port had is closed, bytes received from it and not yet delivered are
+// dropped, and the read outstanding completes once with STATUS_IO_DEVICE_ERROR, as when a line
+// goes away. A new path that does not open is tried once a second, as a line that went away.
+//
 // Destroying the port cancels an outstanding read (the sink sees that completion, on the reader
 // thread) and stops the reader; a read issued from inside that last completion is dropped. The
 // port must not be destroyed from inside a completion.
@@ -32,9 +37,11 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -65,6 +72,10 @@ class TtySerialPort final : public driver::SerialPort {
   // STATUS_CANCELLED when the tty does not take them in time.
   NtStatus Write(std::span<const std::uint8_t> bytes, std::int64_t limit) override;
 
+  // Moves the port to the tty at path, unless that is its path already (see above). Returns once
+  // the port is on the new path: a write after it goes there. Not from inside a completion.
+  void MoveTo(std::string path);
+
  private:
   // The read slot. Only Read moves it out of Idle or Completing; only the reader completes reads.
   enum class ReadState : std::uint8_t {
@@ -87,17 +98,27 @@ class TtySerialPort final : public driver::SerialPort {
   void Receive(short events);
   void DropLine();
   void Reopen();
+  void TakeMove();
 
   void Wake();
   bool OnReaderThread() const;
 
-  const std::string path_;
   driver::ReadCompletionSink& sink_;
   const UniqueFd wake_;  // eventfd
 
-  std::mutex lineMutex_;  // guards tty_ and settings_; the reader reads tty_ without it
-  UniqueFd tty_;           // closed while the line is away
+  // Guards path_, tty_, settings_ and move_; the reader reads tty_ without it, and only the
+  // reader changes path_ and tty_.
+  std::mutex lineMutex_;
+  std::string path_;
+  UniqueFd tty_;  // closed while the line is away
   LineSettings settings_;
+  struct Move {
+    std::string Path;
+    UniqueFd Tty;  // opened already; invalid when the path did not open
+  };
+  std::optional<Move> move_;  // for the reader to take
+  std::condition_variable moved_;
+  std::atomic<bool> moveDue_{false};  // move_ is set: the reader looks without the lock
 
   std::atomic<ReadState> read_{ReadState::Idle};
   std::span<std::uint8_t> buffer_;  // the outstanding read's; published by read_

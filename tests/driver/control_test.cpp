@@ -187,6 +187,28 @@ TEST_F(Control, ALargeOutputDoesNotLengthenTheWait) {
   EXPECT_EQ(harness.Context().PendingRequest, nullptr);
 }
 
+// A request whose caller has gone is cancelled: a capture or a pass-through that waits ends at once
+// as cancelled, with no time passing, and the slot is free for the next one. A cancel of a request
+// that does not wait changes nothing.
+TEST_F(Control, ACancelledWaitingRequestEndsAtOnceAndFreesTheSlot) {
+  harness.Kernel.OnBlockingWait = [&] { harness.Driver.Cancel(*harness.Context().PendingRequest); };
+  const std::int64_t start = harness.Kernel.Now();
+  const auto capture = harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+  EXPECT_EQ(capture.Status, STATUS_CANCELLED);
+  const auto reply =
+      harness.Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kReadParameters, 10), 256);
+  EXPECT_EQ(reply.Status, STATUS_CANCELLED);
+  EXPECT_EQ(reply.Information, 0u);
+  EXPECT_EQ(harness.Kernel.Now(), start);
+  EXPECT_EQ(harness.Context().PendingRequest, nullptr);
+  EXPECT_EQ(harness.Context().PassThroughActive, 0);
+
+  harness.Kernel.OnBlockingWait = nullptr;
+  IoRequest elsewhere;
+  harness.Driver.Cancel(elsewhere);
+  EXPECT_EQ(harness.Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10).Status, STATUS_TIMEOUT);
+}
+
 TEST_F(Control, ReportCaptureTakesTheNextValidReportOnly) {
   harness.Kernel.OnBlockingWait = [&] {
     auto bad = Report(TouchStatus::Hold, 1, 1);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian package on this machine for real, as root: twice (an upgrade in place), then
-# removes and reinstalls it, then purges it. The group, the store's access and initial values, the
-# enabled unit and a stored calibration are checked on the way. Changes the machine: CI runs it
+# Installs the Debian package on this machine for real, as root: twice (an upgrade in place), once
+# more over the store of an earlier version, then removes and reinstalls it, then purges it. The
+# group, the store's access and initial values, the enabled unit and a stored calibration are
+# checked on the way. Changes the machine: CI runs it
 # on a throwaway one.
 # Usage: tests/packaging/install_test.sh [BUILD_DIR]   (default build/release, after cpack)
 set -euo pipefail
@@ -24,9 +25,8 @@ echo "install"
 install_package
 getent group qvtouch >/dev/null || fail "no qvtouch group"
 [ "$(stat -c %U:%G:%a /var/lib/qvtouch)" = root:root:755 ] || fail "the store's folder is not root's alone"
-for file in /var/lib/qvtouch/*; do
-  [ "$(stat -c %U:%G:%a "$file")" = root:root:644 ] || fail "$file is not root's alone"
-done
+[ "$(stat -c %U:%G:%a /var/lib/qvtouch/hive)" = root:root:700 ] || fail "others may enter the store's own folder"
+[ "$(stat -c %U:%G:%a /var/lib/qvtouch/machine.db)" = root:root:644 ] || fail "the copy for readers is not root's alone"
 [ ! -e /usr/lib/udev/rules.d/60-qvtouch.rules ] || fail "a device rule gives the group devices"
 [ -L /etc/systemd/system/multi-user.target.wants/qvtouch.service ] || fail "the unit is not enabled"
 qvreg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir | grep -q /usr/lib/qvtouch ||
@@ -39,6 +39,16 @@ echo "upgrade in place keeps the calibration"
 qvreg add "$parameters" /v Xc /t REG_DWORD /d 1234 /f >/dev/null
 install_package
 [ "$(calibration)" = 0x4d2 ] || fail "the upgrade lost the calibration"
+
+echo "an upgrade moves an earlier version's store into its own folder"
+# Earlier versions kept the store itself where its copy for readers lies now.
+mv /var/lib/qvtouch/hive/machine.db /var/lib/qvtouch/machine.db
+if [ -e /var/lib/qvtouch/hive/machine.db-wal ]; then mv /var/lib/qvtouch/hive/machine.db-wal /var/lib/qvtouch/; fi
+rm -rf /var/lib/qvtouch/hive
+install_package
+[ "$(calibration)" = 0x4d2 ] || fail "the upgrade from the earlier store lost the calibration"
+[ "$(stat -c %a /var/lib/qvtouch/hive)" = 700 ] || fail "the earlier store did not move into its own folder"
+[ ! -e /var/lib/qvtouch/machine.db-wal ] || fail "the earlier store's log stayed beside its copy"
 
 echo "remove and reinstall"
 dpkg --remove qvtouch >/dev/null

@@ -40,14 +40,40 @@ denied as_operator qvreg add 'HKLM\Software\QVTouch' /v ToneSink /t REG_SZ /d re
 denied as_operator qvreg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v x /t REG_SZ /d '"/tmp/x"' /f
 denied as_operator qvreg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir /t REG_SZ /d /tmp /f
 denied as_operator qvreg add "$parameters" /v Text /t REG_SZ /d text /f
+denied as_operator qvreg add "$parameters" /v Bloat /t REG_DWORD /d 1 /f
+qvreg add "$parameters" /v Note /t REG_SZ /d "root's" /f >/dev/null
+denied as_operator qvreg delete "$parameters" /v Note /f
+[ "$(value "$parameters" Note)" = "root's" ] || fail "an operator removed root's text"
+qvreg delete "$parameters" /v Note /f >/dev/null
 [ "$(value 'HKLM\Software\QVTouch\Ports' COM1)" = "$com1" ] || fail "COM1 moved"
 if as_operator ln -sf /tmp/chosen /var/lib/qvtouch/machine.db 2>/dev/null; then
   fail "an operator replaced the store with a link"
 fi
 
-echo "anyone else reads and changes nothing"
+echo "no name that holds a line break"
+if qvreg add 'HKLM\Software\QVTouch' /v "$(printf 'Fake\nline')" /t REG_SZ /d x /f >/dev/null 2>&1; then
+  fail "a name with a line break was stored"
+fi
+
+echo "anyone else reads and changes nothing, and locks nothing that a writer needs"
+while IFS= read -r -d '' file; do
+  if as_anyone head -c 0 "$file" 2>/dev/null; then fail "anyone else may open $file"; fi
+done < <(find /var/lib/qvtouch -type f ! -path /var/lib/qvtouch/machine.db -print0)
 as_anyone qvreg query "$parameters" /v XL >/dev/null || fail "a user cannot read the settings"
 denied as_anyone qvreg add "$parameters" /v XL /t REG_DWORD /d 1 /f
 denied as_anyone qvtouchctl get-beep
 [ "$(value "$parameters" XL)" = 0xed8 ] || fail "someone else changed the calibration"
+
+echo "root's programs take no other user's QVTOUCH_ROOT"
+theirs=$(as_anyone mktemp -d)
+marker=/tmp/qvtouch-rights-marker
+rm -f "$marker"
+as_anyone env QVTOUCH_ROOT="$theirs" qvreg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' \
+  /v theirs /t REG_SZ /d "\"/usr/bin/touch\" $marker" /f >/dev/null
+QVTOUCH_ROOT=$theirs qvtouch-runonce || true
+rm -rf "$theirs"
+if [ -e "$marker" ]; then
+  rm -f "$marker"
+  fail "root ran another user's RunOnce command"
+fi
 echo "rights_test: passed"

@@ -64,8 +64,9 @@ echo "  $killed killed"
 echo "after the kills"
 out=$("$qvreg" query 'HKLM\Software' /s 2>&1) || fail "the owner cannot read the store: $out"
 if [ "$(id -u)" -eq 0 ]; then
-  out=$(setpriv --reuid=nobody --regid=nogroup --clear-groups "$qvreg" query 'HKLM\Software' /s 2>&1) ||
-    fail "a reader cannot read the store: $out"
+  read=$(setpriv --reuid=nobody --regid=nogroup --clear-groups "$qvreg" query 'HKLM\Software' /s 2>&1) ||
+    fail "a reader cannot read the store: $read"
+  [ "$read" = "$out" ] || fail "a reader does not see what the owner sees"
 fi
 "$qvreg" add 'HKLM\Software\Kill' /v After /t REG_DWORD /d 1 /f >/dev/null ||
   fail "the store takes no further write"

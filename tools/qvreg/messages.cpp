@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "platform/registry/registry_service.h"
+
 namespace qvtouch::qvreg {
 
 std::string StatusMessage(LSTATUS status, platform::Hive hive) {
@@ -21,6 +23,14 @@ std::string StatusMessage(LSTATUS status, platform::Hive hive) {
       return "The registry store " + store + " could not be read or written.";
     case ERROR_BUSY:
       return "The registry store " + store + " stayed locked by another program. Try again.";
+    case ERROR_NOT_ENOUGH_QUOTA:
+      return "The driver host's registry service refused the change: it serves at most " +
+             std::to_string(platform::kRegistryClientsPerUser) +
+             " connections of one user at once, and that many of yours are open. Try again.";
+    case ERROR_REQ_NOT_ACCEP:
+      return "The driver host's registry service refused the change: it serves at most " +
+             std::to_string(platform::kMaxRegistryClients) +
+             " connections at once, and that many are open. Try again.";
     case ERROR_DISK_FULL:
       return "There is not enough space on the disk.";
     case ERROR_NOT_ENOUGH_MEMORY:
@@ -40,6 +50,10 @@ int Succeed() {
 int Fail(std::string_view message) {
   std::cerr << "ERROR: " << message << '\n';
   return kFailed;
+}
+
+void Warn(std::string_view message) {
+  std::cerr << "WARNING: " << message << '\n';
 }
 
 int FailKeyName(std::string_view text) {

@@ -18,6 +18,9 @@ int Succeed();
 // Prints "ERROR: " and the message.
 int Fail(std::string_view message);
 
+// Prints "WARNING: " and the message, on standard error.
+void Warn(std::string_view message);
+
 // Fails for a key name that does not start with a root qvreg knows.
 int FailKeyName(std::string_view text);
 

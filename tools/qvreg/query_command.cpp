@@ -18,13 +18,13 @@ constexpr std::string_view kIndent = "    ";
 constexpr std::string_view kDefaultNotSet = "    (Default)    REG_SZ    (value not set)\n";
 
 std::string ValueLine(const RegFileValue& value) {
-  const std::string name = value.Name.empty() ? "(Default)" : value.Name;
+  const std::string name = value.Name.empty() ? "(Default)" : Printable(value.Name);
   return std::string(kIndent) + name + std::string(kIndent) + std::string(TypeName(value.Type)) +
          std::string(kIndent) + DisplayData(value.Type, value.Data) + '\n';
 }
 
 std::string Block(const std::string& keyName, const std::vector<RegFileValue>& values) {
-  std::string block = keyName + '\n';
+  std::string block = Printable(keyName) + '\n';
   for (const RegFileValue& value : values) block += ValueLine(value);
   return block + '\n';
 }
@@ -70,7 +70,7 @@ LSTATUS QueryKey(HKEY key, const KeyName& name, const Command& command, std::str
     if (value) {
       out += Block(name.FullName(), {*value});
     } else if (command.ValueName->empty()) {
-      out += name.FullName() + '\n' + std::string(kDefaultNotSet) + '\n';
+      out += Printable(name.FullName()) + '\n' + std::string(kDefaultNotSet) + '\n';
     } else {
       return ERROR_FILE_NOT_FOUND;
     }
@@ -80,7 +80,9 @@ LSTATUS QueryKey(HKEY key, const KeyName& name, const Command& command, std::str
   const LSTATUS status = ReadKeyContents(key, contents);
   if (status != ERROR_SUCCESS) return status;
   out += Block(name.FullName(), contents.Values);
-  for (const std::string& subkey : contents.Subkeys) out += name.FullName() + '\\' + subkey + '\n';
+  for (const std::string& subkey : contents.Subkeys) {
+    out += Printable(name.FullName() + '\\' + subkey) + '\n';
+  }
   return ERROR_SUCCESS;
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/little_endian.h"
 #include "common/text_numbers.h"
+#include "platform/registry/key_path.h"
 
 namespace qvtouch::qvreg {
 namespace {
@@ -39,6 +40,20 @@ std::string_view TypeName(DWORD type) {
   return found == kTypes.end() ? "REG_UNKNOWN" : found->Name;
 }
 
+std::string Printable(std::string_view text) {
+  std::string shown;
+  for (const char c : text) {
+    if (!platform::IsControlCharacter(c)) {
+      shown += c;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+    shown += escaped;
+  }
+  return shown;
+}
+
 std::string DisplayData(DWORD type, std::span<const std::uint8_t> data) {
   char digits[16];
   if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
@@ -47,7 +62,7 @@ std::string DisplayData(DWORD type, std::span<const std::uint8_t> data) {
   }
   if (type == REG_SZ) {
     const std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
+    return Printable(text.substr(0, text.find('\0')));
   }
   std::string hex;
   for (const std::uint8_t byte : data) {

@@ -16,8 +16,13 @@ namespace qvtouch::qvreg {
 std::optional<DWORD> TypeNamed(std::string_view name);
 std::string_view TypeName(DWORD type);
 
-// As query shows it: REG_SZ text, a REG_DWORD as 0x and lower-case hex, REG_BINARY bytes as
-// upper-case hex digit pairs.
+// Text as query shows it: each control character (a zero byte, a line break, an escape, ...) as
+// \x and two hex digits, so that no stored name or text can add or change lines of a listing or
+// talk to the terminal.
+std::string Printable(std::string_view text);
+
+// As query shows it: REG_SZ text (Printable), a REG_DWORD as 0x and lower-case hex, REG_BINARY
+// bytes as upper-case hex digit pairs.
 std::string DisplayData(DWORD type, std::span<const std::uint8_t> data);
 
 // The data for RegSetValueExA from add's /d text: REG_SZ the text; REG_DWORD a decimal number from

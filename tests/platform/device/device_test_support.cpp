@@ -58,11 +58,16 @@ NtStatus FakeDevice::Dispatch(driver::IoRequest& request) {
       ++held_;
       ++inside_;
       changed_.notify_all();
-      changed_.wait(lock, [this] { return released_ || unloading_; });
+      const auto cancelled = [this, &request] {
+        return std::ranges::find(cancelled_, &request) != cancelled_.end();
+      };
+      changed_.wait(lock, [&] { return released_ || unloading_ || cancelled(); });
+      const bool ended = unloading_ || cancelled();
+      std::erase(cancelled_, &request);
       --held_;
       --inside_;
       changed_.notify_all();
-      return unloading_ ? STATUS_CANCELLED : STATUS_SUCCESS;
+      return ended ? STATUS_CANCELLED : STATUS_SUCCESS;
     }
     default:
       return STATUS_INVALID_DEVICE_REQUEST;
@@ -77,6 +82,17 @@ std::vector<FakeDevice::Seen> FakeDevice::Requests() {
 bool FakeDevice::WaitHeld(int count) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, kPatience, [this, count] { return held_ >= count; });
+}
+
+void FakeDevice::Cancel(driver::IoRequest& request) {
+  std::lock_guard guard(mutex_);
+  cancelled_.push_back(&request);
+  changed_.notify_all();
+}
+
+bool FakeDevice::WaitNoneHeld() {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, kPatience, [this] { return held_ == 0; });
 }
 
 void FakeDevice::ReleaseHeld() {

@@ -48,10 +48,12 @@ class TemporaryRoot {
 // A device that records every request and answers as the kernel interface describes: open and
 // close succeed, read and write are not implemented, the codes above behave as noted, others are
 // invalid. Unload wakes held requests (STATUS_CANCELLED), refuses new ones with
-// STATUS_DELETE_PENDING and returns once none is inside.
+// STATUS_DELETE_PENDING and returns once none is inside; a cancel wakes the held request it names
+// (STATUS_CANCELLED).
 class FakeDevice final : public driver::DeviceDispatch {
  public:
   NtStatus Dispatch(driver::IoRequest& request) override;
+  void Cancel(driver::IoRequest& request) override;
 
   struct Seen {
     driver::MajorFunction Major;
@@ -62,6 +64,8 @@ class FakeDevice final : public driver::DeviceDispatch {
   std::vector<Seen> Requests();
   // Waits until `count` requests are held; false when that does not happen in time.
   bool WaitHeld(int count);
+  // Waits until no request is held; false when that does not happen in time.
+  bool WaitNoneHeld();
   void ReleaseHeld();
   void Unload();
 
@@ -69,6 +73,7 @@ class FakeDevice final : public driver::DeviceDispatch {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<Seen> seen_;
+  std::vector<const driver::IoRequest*> cancelled_;
   int held_ = 0;
   int inside_ = 0;
   bool released_ = false;

@@ -137,7 +137,9 @@ TEST_F(ControlServer, MalformedFramesAreRefusedAndOthersServedOn) {
   CloseHandle(device);
 }
 
-TEST_F(ControlServer, ClientsThatVanishDisturbNobody) {
+// A client that goes while its request waits inside the dispatch routine has the request
+// cancelled: what it waited in is free for others at once.
+TEST_F(ControlServer, ClientsThatVanishDisturbNobodyAndTheirWaitingRequestsEnd) {
   const HANDLE device = Open();
   ASSERT_NE(device, INVALID_HANDLE_VALUE);
   {
@@ -154,8 +156,12 @@ TEST_F(ControlServer, ClientsThatVanishDisturbNobody) {
         SendBytes(raw.Get(), EncodeRequest(MajorFunction::DeviceControl, kHoldCode, {}, 0)));
     ASSERT_TRUE(device_.WaitHeld(1));
   }
+  EXPECT_TRUE(device_.WaitNoneHeld()) << "the request of the client that went was not cancelled";
   EXPECT_TRUE(Echo(device, {9, 8, 7}));
-  device_.ReleaseHeld();
+  std::thread waiting([device] { EXPECT_TRUE(Hold(device)); });
+  ASSERT_TRUE(device_.WaitHeld(1));
+  device_.ReleaseHeld();  // a request whose client stays is no one's to cancel
+  waiting.join();
   EXPECT_TRUE(Echo(device, {6}));
   CloseHandle(device);
 }

@@ -1,9 +1,14 @@
 #include "platform/input/pointer_sinks.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "common/event_lines.h"
 #include "platform/input/pointer_recorder.h"
@@ -85,6 +90,44 @@ TEST(PointerRecorder, AFileThatCannotBeOpenedGetsAnErrorNamingIt) {
   EXPECT_THAT([&] { OpenPointerRecorder(path); }, ::testing::ThrowsMessage<SinkError>(AllOf(
                                                       HasSubstr(path), HasSubstr("No such file"))));
   EXPECT_THROW(OpenPointerSink(Choice(kAutoSink)), SinkError);  // auto must be chosen first
+}
+
+// A recorder path through a folder of another user, who swaps a folder on the way for a link of
+// its own as fast as it can while root's recorder opens. However the swaps fall, the file is
+// never made where the link leads.
+TEST(PointerRecorder, AFolderSwappedForAnotherUsersLinkNeverLeadsTheRecorderAway) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a link to another user";
+  constexpr uid_t kNobody = 65534;
+  constexpr int kAttempts = 20000;
+  TempDir dir;
+  const auto theirs = dir / "theirs";
+  const auto secret = dir / "secret";  // root's own, where the link leads
+  std::filesystem::create_directories(theirs / "logs");
+  std::filesystem::create_directory(secret);
+  std::filesystem::create_symlink(secret, theirs / "swap");
+  ASSERT_EQ(::lchown((theirs / "swap").c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chown((theirs / "logs").c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chown(theirs.c_str(), kNobody, kNobody), 0);
+  std::atomic<bool> stop{false};
+  std::thread swapper([&] {
+    while (!stop.load()) {
+      ::renameat2(AT_FDCWD, (theirs / "logs").c_str(), AT_FDCWD, (theirs / "swap").c_str(),
+                  RENAME_EXCHANGE);
+    }
+  });
+  const std::string path = (theirs / "logs/pointer.jsonl").string();
+  for (int attempt = 0; attempt < kAttempts && !std::filesystem::exists(secret / "pointer.jsonl");
+       ++attempt) {
+    try {
+      OpenPointerRecorder(path);
+    } catch (const SinkError&) {
+      // The link of theirs stood on the way: refused.
+    }
+  }
+  stop.store(true);
+  swapper.join();
+  EXPECT_FALSE(std::filesystem::exists(secret / "pointer.jsonl"))
+      << "the recorder followed the other user's link";
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
 // The driver host over a real pty, a real socket and a real store in a temporary folder. The test
 // plays the touch controller on the pty's master and the programs through the control device.
+#include <sys/socket.h>
+
 #include <future>
 
 #include "common/controller_commands.h"
 #include "common/request_codes.h"
+#include "platform/device/device_name.h"
+#include "platform/device/frame.h"
+#include "platform/posix/unix_socket.h"
 #include "tests/platform/kernel_host/hosted_driver.h"
 #include "tools/sim/touch_script.h"
 
@@ -79,6 +84,55 @@ TEST_F(HostedDriver, ReportCaptureReturnsTheNextReport) {
   EXPECT_TRUE(std::equal(report.begin(), report.end(), result.Output.begin()));
 }
 
+// A pass-through whose program has gone gives its waiting slot up at once, not at its time-out
+// (about five seconds for a long reply): a capture right after it is not refused as busy.
+TEST_F(HostedDriver, ARequestWaitingForAReplyEndsWhenItsProgramGoes) {
+  Plug();
+  Start();
+  {
+    const auto address = SocketAddress(DeviceSocketPath(*DeviceKey(R"(\\.\qvtouch)")));
+    const UniqueFd program = NewStreamSocket();
+    ASSERT_EQ(
+        connect(program.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)), 0);
+    constexpr std::uint32_t kLongReply = 256;
+    ASSERT_TRUE(
+        SocketStream(program.Get())
+            .WriteAll(EncodeRequest(driver::MajorFunction::DeviceControl, IOCTL_TOUCH_PASS_THROUGH,
+                                    CommandInput(kEnterAssistedMode, kLongReply), kLongReply)));
+    // The command reached the line: the request waits for its reply, which never comes.
+    ASSERT_EQ(controller_->Receive(kEnterAssistedMode.size()).size(), kEnterAssistedMode.size());
+  }  // the program goes
+  const auto gone = std::chrono::steady_clock::now();
+  Call capture = Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+  while (!capture.Succeeded && capture.Error == ERROR_BUSY &&
+         std::chrono::steady_clock::now() - gone < std::chrono::seconds(2)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    capture = Control(IOCTL_TOUCH_CAPTURE_REPORT, {}, 10);
+  }
+  EXPECT_TRUE(capture.Succeeded) << "error " << capture.Error << ": the slot stayed taken";
+}
+
+// A COM port pointed at another tty is taken there at the driver's next reload, also while the
+// tty it had still answers: pass-through commands and touches go by the new line.
+TEST_F(HostedDriver, AChangedPortPathIsTakenAtTheReload) {
+  Plug();
+  Start();
+  const std::string moved = (root_ / "ttyMoved").string();
+  PtyController second(moved);
+  qvtouch::testing::SetStoreString(HKEY_LOCAL_MACHINE, R"(Software\QVTouch\Ports)", "COM1", moved);
+  ASSERT_TRUE(Control(IOCTL_TOUCH_RELOAD_SETTINGS).Succeeded);
+  auto call = std::async(std::launch::async, [this] {
+    return Control(IOCTL_TOUCH_PASS_THROUGH, CommandInput(kEnterAssistedMode, 3), 3);
+  });
+  EXPECT_EQ(second.Receive(kEnterAssistedMode.size()),
+            std::vector<std::uint8_t>(kEnterAssistedMode.begin(), kEnterAssistedMode.end()));
+  const std::vector<std::uint8_t> reply{kSOH, '0', kCR};
+  second.Send(reply);
+  EXPECT_EQ(call.get().Returned, 3u);
+  second.Send(Report(TouchStatus::Press, 0, 0));
+  EXPECT_TRUE(WaitUntil([this] { return RecordedLines(PointerLog()).size() == 2; }));
+}
+
 TEST_F(HostedDriver, UnpluggingAndReplugging) {
   Plug();
   Start();
@@ -151,7 +205,7 @@ TEST_F(HostedDriver, DeletedFilesLetNoSecondHostOntoTheLine) {
 }
 
 TEST_F(HostedDriver, ADamagedStoreStopsTheStartAndIsLeftAsItIs) {
-  const std::filesystem::path hive = root_ / "var/lib/qvtouch/machine.db";
+  const std::filesystem::path hive = root_ / "var/lib/qvtouch/hive/machine.db";
   for (const char* log : {"-wal", "-shm"}) std::filesystem::remove(hive.string() + log);
   std::ofstream(hive, std::ios::binary | std::ios::trunc) << "not a settings store";
   try {

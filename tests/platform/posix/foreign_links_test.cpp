@@ -2,7 +2,9 @@
 // user's, however deep along the way.
 #include "platform/posix/foreign_links.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -63,6 +65,36 @@ TEST_F(ForeignLinks, ALoopOfLinksCountsAsForeign) {
   Link("a", "b", 0);
   Link("b", "a", 0);
   EXPECT_TRUE(ForeignLink(root_ / "a").has_value());
+}
+
+// The open that resolves a path one name at a time: the same links are followed and refused, and
+// what it opens is the file the path leads to.
+TEST_F(ForeignLinks, AnOpenFollowsTheSameLinksAndOpensWhatThePathLeadsTo) {
+  Link("mine", "real/dir", 0);
+  Link("real/up", "../real/dir/file", 0);
+  Link("absolute", root_ / "mine", 0);
+  struct stat file {};
+  ASSERT_EQ(::stat((root_ / "real/dir/file").c_str(), &file), 0);
+  for (const char* path : {"real/dir/file", "mine/file", "real/up", "absolute/file"}) {
+    const OpenedPath opened = OpenWithoutForeignLinks(root_ / path, O_RDONLY);
+    struct stat status {};
+    ASSERT_TRUE(opened.Fd.Valid()) << path << ": " << opened.Error;
+    ASSERT_EQ(::fstat(opened.Fd.Get(), &status), 0);
+    EXPECT_EQ(status.st_ino, file.st_ino) << path;
+  }
+  const OpenedPath made =
+      OpenWithoutForeignLinks(root_ / "mine/new", O_WRONLY | O_CREAT | O_EXCL, 0600);
+  EXPECT_TRUE(made.Fd.Valid());
+  EXPECT_TRUE(fs::exists(root_ / "real/dir/new"));
+  EXPECT_EQ(OpenWithoutForeignLinks(root_ / "real/missing/file", O_RDONLY).Error, ENOENT);
+
+  const fs::path theirs = Link("real/dir/theirs", "/etc/passwd", kNobody);
+  const fs::path folder = Link("folder", "real", kNobody);
+  EXPECT_EQ(OpenWithoutForeignLinks(root_ / "mine/theirs", O_RDONLY).ForeignLink, theirs);
+  EXPECT_EQ(OpenWithoutForeignLinks(root_ / "folder/dir/file", O_RDONLY).ForeignLink, folder);
+  Link("a", "b", 0);
+  Link("b", "a", 0);
+  EXPECT_EQ(OpenWithoutForeignLinks(root_ / "a", O_RDONLY).Error, ELOOP);
 }
 
 }  // namespace

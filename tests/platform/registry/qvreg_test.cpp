@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/sqlite_connection.h"
 #include "tests/platform/registry/registry_test_support.h"
 
 extern char** environ;
@@ -225,6 +226,53 @@ TEST_F(Qvreg, ExportWritesRegFilesThatImportBringsBack) {
   Do({"import", (Root() / "utf16.reg").string()});
   Do({"export", R"(HKLM\System\QVTouch)", (Root() / "second.reg").string()});
   EXPECT_EQ(ReadText("second.reg"), exported);
+}
+
+// Names that an earlier version let into the store, line breaks and a zero byte among them, are
+// shown without a raw control character, and an export writes every other value and names the
+// ones it leaves out.
+TEST_F(Qvreg, StoredNamesWithControlCharactersAreShownSafelyAndExportedAround) {
+  Do({"add", R"(HKLM\Software\Listed)", "/v", "Good", "/t", "REG_DWORD", "/d", "1"});
+  const std::string zero("zero\0byte", 9);
+  {
+    Connection db(HiveFile(Hive::LocalMachine).c_str(), SQLITE_OPEN_READWRITE);
+    Statement plant(db,
+                    "INSERT INTO reg_value (key_id, name, type, data) SELECT id, ?1, 4, "
+                    "x'02000000' FROM reg_key WHERE name = 'Listed'");
+    for (const std::string& name :
+         {std::string("Fake\n    Port    REG_DWORD    0x1"), zero, std::string("tab\there")}) {
+      plant.Reset();
+      plant.Bind(1, name).Step();
+    }
+  }
+  EXPECT_EQ(Run({"query", R"(HKLM\Software\Listed)"}),
+            (Result{0,
+                    "\n"
+                    "HKEY_LOCAL_MACHINE\\Software\\Listed\n"
+                    "    Good    REG_DWORD    0x1\n"
+                    "    Fake\\x0a    Port    REG_DWORD    0x1    REG_DWORD    0x2\n"
+                    "    zero\\x00byte    REG_DWORD    0x2\n"
+                    "    tab\\x09here    REG_DWORD    0x2\n"
+                    "\n",
+                    ""}));
+  const Result exported =
+      Run({"export", R"(HKLM\Software\Listed)", (Root() / "listed.reg").string()});
+  EXPECT_EQ(exported.Status, 0) << exported;
+  EXPECT_EQ(exported.Out, kSuccess);
+  EXPECT_EQ(
+      exported.Err,
+      "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"Fake\\x0a    Port    REG_DWORD    "
+      "0x1\" not exported: its name holds a line break or a zero byte, which a .reg file "
+      "cannot hold.\n"
+      "WARNING: HKEY_LOCAL_MACHINE\\Software\\Listed, value \"zero\\x00byte\" not exported: its "
+      "name holds a line break or a zero byte, which a .reg file cannot hold.\n");
+  EXPECT_EQ(ReadText("listed.reg"),
+            "Windows Registry Editor Version 5.00\r\n"
+            "\r\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Listed]\r\n"
+            "\"Good\"=dword:00000001\r\n"
+            "\"tab\there\"=dword:00000002\r\n"
+            "\r\n");
 }
 
 TEST_F(Qvreg, AnImportWithAnErrorChangesNothing) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/registry/hive.h"
+#include "platform/registry/hive_changes.h"
 #include "tests/platform/registry/registry_test_support.h"
 
 namespace qvtouch::platform::test {
@@ -38,10 +39,16 @@ TEST_F(RegistryApi, EachHiveIsItsOwnFileUnderTheRoot) {
   HKEY machine = CreateKey(HKEY_LOCAL_MACHINE, "Software");
   HKEY user = CreateKey(HKEY_CURRENT_USER, R"(Control Panel\Mouse)");
   SetDword(machine, "Where", 1);
-  EXPECT_EQ(HiveFile(Hive::LocalMachine), Root() / "var/lib/qvtouch/machine.db");
+  EXPECT_EQ(HiveFile(Hive::LocalMachine), Root() / "var/lib/qvtouch/hive/machine.db");
+  EXPECT_EQ(ReadersHiveFile(Hive::LocalMachine), Root() / "var/lib/qvtouch/machine.db");
   EXPECT_EQ(HiveFile(Hive::CurrentUser), Root() / "home/.local/share/qvtouch/user.db");
+  EXPECT_EQ(ReadersHiveFile(Hive::CurrentUser), HiveFile(Hive::CurrentUser));
   EXPECT_TRUE(std::filesystem::exists(HiveFile(Hive::LocalMachine)));
+  EXPECT_TRUE(std::filesystem::exists(ReadersHiveFile(Hive::LocalMachine)));
   EXPECT_TRUE(std::filesystem::exists(HiveFile(Hive::CurrentUser)));
+  // Only the machine hive's owner may enter its folder.
+  EXPECT_EQ(std::filesystem::status(HiveFile(Hive::LocalMachine).parent_path()).permissions(),
+            std::filesystem::perms::owner_all);
   EXPECT_EQ(QueryDword(user, "Where"), std::nullopt);
   HKEY other = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &other),
@@ -298,6 +305,42 @@ TEST_F(RegistryApi, MalformedPathsAreInvalidParameters) {
   }
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, nullptr),
             ERROR_INVALID_PARAMETER);
+}
+
+// A name holding a line break, a zero byte or another control character is refused where a key or
+// a value would be made: listed, it could pass for other values, or other lines altogether.
+TEST_F(RegistryApi, NamesWithControlCharactersAreNeverMade) {
+  HKEY key = CreateKey(HKEY_LOCAL_MACHINE, "Software");
+  const DWORD one = 1;
+  for (const char* name : {"line\nbreak", "carriage\rreturn", "tab\there", "\x1b[2Jclear"}) {
+    EXPECT_EQ(
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one),
+        ERROR_INVALID_PARAMETER)
+        << name;
+  }
+  HKEY made = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(key, "line\nbreak", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &made, nullptr),
+            ERROR_INVALID_PARAMETER);
+  // As an import and the registry service make changes: by name, where a zero byte fits too.
+  const std::string zero("zero\0byte", 9);
+  const std::array<HiveChange, 3> changes{
+      HiveChange::SetValue("Software", zero, REG_DWORD, {1, 0, 0, 0}),
+      HiveChange::SetValue("Software", "line\nbreak", REG_DWORD, {1, 0, 0, 0}),
+      HiveChange::CreateKey("Software\\" + zero)};
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    EXPECT_EQ(ChangeHive(Hive::LocalMachine, std::span(&changes[i], 1)),
+              (ChangeResult{ERROR_INVALID_PARAMETER, 0}))
+        << i;
+  }
+  DWORD subkeys = 0;
+  DWORD values = 0;
+  EXPECT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                             nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subkeys, 0u);
+  EXPECT_EQ(values, 0u);
+  RegCloseKey(key);
 }
 
 TEST_F(RegistryApi, TheDefaultValueIsTheEmptyName) {

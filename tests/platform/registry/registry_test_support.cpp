@@ -1,15 +1,11 @@
 #include "tests/platform/registry/registry_test_support.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "platform/posix/operator_group.h"
 #include "platform/registry/sqlite_connection.h"
 
 namespace qvtouch::platform::test {
@@ -81,30 +77,11 @@ void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t
             static_cast<std::streamsize>(bytes.size()));
 }
 
-Identity Nobody() {
-  const passwd* nobody = getpwnam("nobody");
-  return nobody == nullptr ? Identity{65534, 65534, {}}
-                           : Identity{nobody->pw_uid, nobody->pw_gid, {}};
-}
-
-std::optional<Identity> NobodyAsOperator() {
-  const auto operators = OperatorGroupId();
-  if (!operators) return std::nullopt;
-  Identity who = Nobody();
-  who.Groups = {*operators};
-  return who;
-}
-
 std::vector<LSTATUS> ResultsAs(const Identity& who,
                                const std::function<std::vector<LSTATUS>()>& body) {
   int channel[2];
   if (pipe(channel) != 0) return {};
-  const pid_t child = StartChild([&]() -> int {
-    if (setgroups(who.Groups.size(), who.Groups.data()) != 0 ||
-        setresgid(who.Group, who.Group, who.Group) != 0 ||
-        setresuid(who.User, who.User, who.User) != 0) {
-      return 1;
-    }
+  const pid_t child = StartChildAs(who, [&]() -> int {
     const std::vector<LSTATUS> results = body();
     const auto size = static_cast<ssize_t>(results.size() * sizeof(LSTATUS));
     return write(channel[1], results.data(), size) == size ? 0 : 1;
@@ -116,18 +93,6 @@ std::vector<LSTATUS> ResultsAs(const Identity& who,
   EXPECT_EQ(WaitForChild(child), 0);
   results.resize(got > 0 ? static_cast<std::size_t>(got) / sizeof(LSTATUS) : 0);
   return results;
-}
-
-pid_t StartChild(const std::function<int()>& body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  return child;
-}
-
-int WaitForChild(pid_t child) {
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
 }
 
 }  // namespace qvtouch::platform::test

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/registry/winreg.h"
+#include "tests/support/other_users.h"
 
 namespace qvtouch::platform::test {
 
@@ -43,24 +44,16 @@ std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file);
 void MoveLogIntoHive(const std::filesystem::path& file);
 void WriteFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
-// Someone to run a child as: the user "nobody", with no group but its own or, as an operator,
-// also the group qvtouch.
-struct Identity {
-  uid_t User;
-  gid_t Group;
-  std::vector<gid_t> Groups;
-};
-Identity Nobody();
-// nullopt when the group qvtouch does not exist (scripts/test makes it).
-std::optional<Identity> NobodyAsOperator();
+using qvtouch::testing::AnotherOperator;
+using qvtouch::testing::Identity;
+using qvtouch::testing::Nobody;
+using qvtouch::testing::NobodyAsOperator;
+using qvtouch::testing::StartChild;
+using qvtouch::testing::StartChildAs;
+using qvtouch::testing::WaitForChild;
 
 // The results of body's calls, made by a forked child that runs as `who`.
 std::vector<LSTATUS> ResultsAs(const Identity& who,
                                const std::function<std::vector<LSTATUS>()>& body);
-
-// Runs body in a forked child, whose exit status is body's result.
-pid_t StartChild(const std::function<int()>& body);
-// The child's exit status, or -1 if it did not exit.
-int WaitForChild(pid_t child);
 
 }  // namespace qvtouch::platform::test

@@ -1,10 +1,13 @@
 // Who may read and change the store, and what a damaged store does.
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <array>
 
+#include "platform/paths/paths.h"
 #include "platform/registry/dword_values.h"
 #include "platform/registry/hive.h"
 #include "tests/platform/registry/registry_test_support.h"
@@ -65,6 +68,46 @@ TEST_F(StoreAccess, AUserWhoMayNotWriteTheMachineHiveReadsItAndIsDeniedEveryChan
                          ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED,
                          ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}));
   EXPECT_EQ(OpenAndClose(HKEY_LOCAL_MACHINE, R"(Software\New)", KEY_READ), ERROR_FILE_NOT_FOUND);
+}
+
+// A user who may only read the machine hive locks, for as long as it likes, every byte of every
+// file of it that it can open. That holds up neither a change nor the reading of a process that
+// may write the hive (the driver host's, at its start and at every reload).
+TEST_F(StoreAccess, NothingAReaderLocksHoldsUpAChangeOrTheHostsReading) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run a child as another user";
+  HKEY key = CreateKey(HKEY_LOCAL_MACHINE, kParameters);
+  SetDword(key, "Port", 2);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t locker = StartChildAs(Nobody(), [&]() -> int {
+    std::error_code error;
+    for (auto file = std::filesystem::recursive_directory_iterator(
+             MachineStateDir(), std::filesystem::directory_options::skip_permission_denied, error);
+         !error && file != std::filesystem::recursive_directory_iterator(); file.increment(error)) {
+      const int fd = open(file->path().c_str(), O_RDONLY | O_CLOEXEC);
+      struct flock whole {};
+      whole.l_type = F_RDLCK;
+      whole.l_whence = SEEK_SET;
+      if (fd >= 0) fcntl(fd, F_SETLK, &whole);  // kept open, and locked, until killed
+    }
+    const char locked = 1;
+    if (write(ready[1], &locked, 1) != 1) return 1;
+    pause();
+    return 0;
+  });
+  close(ready[1]);
+  char locked = 0;
+  ASSERT_EQ(read(ready[0], &locked, 1), 1);
+  close(ready[0]);
+  // Held up, either would fail with ERROR_BUSY once the store's busy time-out had passed.
+  SetDword(key, "Port", 3);
+  std::uint32_t port = 0;
+  const std::array<DwordValueQuery, 1> query{{{"Port", &port}}};
+  EXPECT_EQ(QueryDwordValues(HKEY_LOCAL_MACHINE, kParameters, query), ERROR_SUCCESS);
+  EXPECT_EQ(port, 3u);
+  RegCloseKey(key);
+  kill(locker, SIGKILL);
+  WaitForChild(locker);
 }
 
 // Every call on a damaged hive fails with ERROR_BADDB, and the file stays byte for byte.

@@ -51,7 +51,7 @@ TEST(ComPortNames, OtherNamesNameNoPort) {
   EXPECT_TRUE(store.Asked.empty());
 }
 
-TEST(ComPortOpener, OpensTheMappedTtyOrSaysWhyNot) {
+TEST(ComPorts, OpenTheMappedTtyOrSayWhyNot) {
   testing::Pty pty;
   testing::TempDir dir;
   const std::string notATty = dir.Path() / "plain-file";
@@ -59,7 +59,9 @@ TEST(ComPortOpener, OpensTheMappedTtyOrSaysWhyNot) {
   FakeStore store;
   store.Values = {
       {"COM2", pty.SlavePath()}, {"COM5", (dir.Path() / "missing").string()}, {"COM6", notATty}};
-  const SerialPortOpener open = ComPortOpener(store.Lookup());
+  ComPorts ports(store.Lookup());
+  const auto open = [&ports](std::string_view name, driver::ReadCompletionSink& sink,
+                             NtStatus& status) { return ports.Open(name, sink, status); };
 
   testing::RecordingSink sink;
   NtStatus status = STATUS_UNSUCCESSFUL;
@@ -78,6 +80,40 @@ TEST(ComPortOpener, OpensTheMappedTtyOrSaysWhyNot) {
   EXPECT_EQ(status, STATUS_OBJECT_NAME_NOT_FOUND);
   EXPECT_EQ(open("\\??\\COM6", sink, status), nullptr);
   EXPECT_EQ(status, STATUS_INVALID_PARAMETER);
+}
+
+// A port whose value names another tty moves there when the paths are taken anew: the read
+// outstanding fails once, then bytes come from the new line and writes go to it; the old line is
+// let go. A port whose value is unchanged stays where it is.
+TEST(ComPorts, AnOpenPortMovesToTheTtyItsValueNowNames) {
+  testing::Pty first;
+  testing::Pty second;
+  FakeStore store;
+  store.Values = {{"COM1", first.SlavePath()}};
+  ComPorts ports(store.Lookup());
+  testing::RecordingSink sink;
+  NtStatus status = STATUS_UNSUCCESSFUL;
+  std::unique_ptr<driver::SerialPort> port = ports.Open("\\??\\COM1", sink, status);
+  ASSERT_TRUE(port);
+  first.CloseSlave();  // the port's alone
+  second.CloseSlave();
+  sink.Attach(*port);
+  ASSERT_EQ(sink.StartRead(), STATUS_PENDING);
+  first.WriteMaster(std::vector<std::uint8_t>{1});
+  ASSERT_TRUE(sink.WaitFor(1));
+  ports.TakeNewPaths();
+  EXPECT_TRUE(first.SlaveOpen()) << "an unchanged value moves nothing";
+
+  store.Values["COM1"] = second.SlavePath();
+  ports.TakeNewPaths();
+  EXPECT_FALSE(first.SlaveOpen()) << "the old line is let go";
+  ASSERT_EQ(port->Write(std::vector<std::uint8_t>{0x42}, driver::RelativeMilliseconds(2000)),
+            STATUS_SUCCESS);
+  EXPECT_EQ(second.ReadMaster(1), std::vector<std::uint8_t>{0x42});
+  second.WriteMaster(std::vector<std::uint8_t>{2});
+  ASSERT_TRUE(sink.WaitFor(3));
+  EXPECT_EQ(sink.Count(STATUS_IO_DEVICE_ERROR), 1u);
+  EXPECT_EQ(sink.Bytes(), (std::vector<std::uint8_t>{1, 2}));
 }
 
 }  // namespace

@@ -55,11 +55,12 @@ TEST(DriverOverTheLine, CapturesTouchesBeforeAndAfterTheCableIsPluggedInAgain) {
   services.QueryValues = [](std::string_view, std::span<const driver::RegistryDwordQuery>) {
     return STATUS_SUCCESS;  // every setting at its default: the port is COM1
   };
-  services.OpenSerialPort =
-      ComPortOpener([&link](std::string_view name) -> std::optional<std::string> {
-        if (name == "COM1") return link.string();
-        return std::nullopt;
-      });
+  ComPorts ports([&link](std::string_view name) -> std::optional<std::string> {
+    if (name == "COM1") return link.string();
+    return std::nullopt;
+  });
+  services.OpenSerialPort = [&ports](std::string_view name, driver::ReadCompletionSink& sink,
+                                     NtStatus& status) { return ports.Open(name, sink, status); };
   services.PublishLink = [](std::string_view, driver::DeviceDispatch&) { return STATUS_SUCCESS; };
   services.WithdrawLink = [](std::string_view) {};
   services.MakeBeep = [](std::uint32_t) {};
