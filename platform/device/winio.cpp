@@ -1,7 +1,6 @@
 #include "platform/device/winio.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -93,7 +92,10 @@ BOOL Request(HANDLE handle, MajorFunction major, DWORD code, LPCVOID input, DWOR
   const ChannelError error = file->Call(major, code, Bytes(input, inputSize), outputSize, reply);
   if (error != ChannelError::None) return Fail(ChannelErrorCode(error));
   if (!NtError(reply.Status)) {
-    if (!reply.Output.empty()) std::memcpy(output, reply.Output.data(), reply.Output.size());
+    // The reply holds no more than the caller's output length.
+    if (output != nullptr) {
+      std::copy(reply.Output.begin(), reply.Output.end(), static_cast<std::uint8_t*>(output));
+    }
     information = reply.Information;
   }
   if (!qvtouch::NT_SUCCESS(reply.Status)) return Fail(RtlNtStatusToDosError(reply.Status));
