@@ -3,11 +3,16 @@
 // pty; qvsercalib runs as a child process. The simulator touches each target where the screen
 // shows it and then the confirmation dialog's button, a real click through the driver; after that
 // a touch anywhere on the screen moves the pointer to within 2 pixels of the finger.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "common/capture.h"
 #include "common/registry_paths.h"
@@ -31,7 +36,12 @@ using qvtouch::testing::XvfbServer;
 struct Pixel {
   int X;
   int Y;
+  bool operator==(const Pixel&) const = default;
 };
+
+void PrintTo(const Pixel& pixel, std::ostream* out) {
+  *out << "(" << pixel.X << ", " << pixel.Y << ")";
+}
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -43,6 +53,10 @@ constexpr Pixel kDiagFar{640, 480};
 constexpr Pixel kBottomRight{768, 576};
 constexpr Pixel kBottomLeft{256, 576};
 constexpr Pixel kTopRight{768, 192};
+constexpr Pixel kTargetPlaces[] = {kTopLeft,     kDiagNear,   kDiagFar,
+                                   kBottomRight, kBottomLeft, kTopRight};
+// The target's centre is its yellow disc.
+constexpr std::uint32_t kTargetCentreColour = 0xFFFF00;
 
 // The confirmation dialog, 159 x 59 dialog units: OK at (38, 38) and Cancel at (84, 38), each
 // 38 x 13. Their centres, as shares of the dialog's size.
@@ -106,16 +120,33 @@ class CalibrationOnScreen : public HostedDriver {
     simulator_->Input("touch " + std::to_string(at.X) + " " + std::to_string(at.Y) + "\n");
   }
 
-  // Touches the target the program shows next, once the driver waits for its touch.
-  void TouchTarget(Pixel target) {
-    ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureArmed; }))
-        << "no target waits for a touch";
-    Touch(target);
-    ASSERT_TRUE(WaitUntil([this] { return CaptureState() == CaptureReleased; }));
+  // Touches the four targets of one pass where the screen shows them, each once the driver waits
+  // for its touch, and returns them in the order they showed.
+  std::vector<Pixel> TouchShownTargets() {
+    std::vector<Pixel> touched;
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_TRUE(WaitUntil([this] { return CaptureState() == CaptureArmed; }))
+          << "no target waits for a touch";
+      // The target just touched may still show while the next is being drawn.
+      std::optional<Pixel> shown;
+      EXPECT_TRUE(WaitUntil([&] { return (shown = NewTargetShown(touched)).has_value(); }))
+          << "no new target shows";
+      if (!shown) return touched;
+      Touch(*shown);
+      touched.push_back(*shown);
+      EXPECT_TRUE(WaitUntil([this] { return CaptureState() == CaptureReleased; }));
+    }
+    return touched;
   }
 
-  void TouchTargets(std::initializer_list<Pixel> targets) {
-    for (const Pixel& target : targets) TouchTarget(target);
+  std::optional<Pixel> NewTargetShown(const std::vector<Pixel>& touched) const {
+    for (const Pixel& place : kTargetPlaces) {
+      if (std::ranges::find(touched, place) == touched.end() &&
+          screen_->ColourAt(place.X, place.Y) == kTargetCentreColour) {
+        return place;
+      }
+    }
+    return std::nullopt;
   }
 
   // Touches a button of the dialog with that title, once it shows.
@@ -152,12 +183,14 @@ class CalibrationOnScreen : public HostedDriver {
     return qvtouch::testing::StoredDword(HKEY_LOCAL_MACHINE, std::string(kParametersKey), name);
   }
 
-  // Calibrates with the targets of the method, confirms with OK, and expects the program to end.
-  void CalibrateAndConfirm(std::initializer_list<Pixel> targets) {
-    TouchTargets(targets);
+  // Calibrates with the targets the screen shows, confirms with OK, and expects the program to end.
+  // Returns the targets.
+  std::vector<Pixel> CalibrateAndConfirm() {
+    const std::vector<Pixel> targets = TouchShownTargets();
     TouchDialogButton("Confirm Calibration", kOkX);
     EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);
     EXPECT_TRUE(Stored("XL").has_value());
+    return targets;
   }
 
   std::unique_ptr<XvfbServer> server_;
@@ -166,15 +199,19 @@ class CalibrationOnScreen : public HostedDriver {
   std::unique_ptr<ChildProcess> calibration_;
 };
 
-const std::initializer_list<Pixel> kDiagonal{kTopLeft, kDiagNear, kDiagFar, kBottomRight};
-const std::initializer_list<Pixel> kCorners{kTopLeft, kBottomRight, kBottomLeft, kTopRight};
+const std::vector<Pixel> kDiagonal{kTopLeft, kDiagNear, kDiagFar, kBottomRight};
+const std::vector<Pixel> kCorners{kTopLeft, kBottomRight, kBottomLeft, kTopRight};
+// After a rejected trial the program asks the controller for its assisted mode again, with fewer
+// attempts than at the start: a controller slow to answer (as the simulator can be on a loaded
+// machine) gets the corner targets then.
+const auto kEitherMethod = ::testing::AnyOf(kDiagonal, kCorners);
 
 class TurnedPanel : public CalibrationOnScreen,
                     public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(TurnedPanel, CalibratesWithTheAssistedMethod) {
   StartCalibration({"--panel", "100,150,3900,3800", "--turn", GetParam()});
-  CalibrateAndConfirm(kDiagonal);
+  EXPECT_EQ(CalibrateAndConfirm(), kDiagonal);
   ExpectTouchesLandUnderTheFinger();
 }
 
@@ -182,22 +219,22 @@ INSTANTIATE_TEST_SUITE_P(Turns, TurnedPanel, ::testing::Values("0", "90", "180",
 
 TEST_F(CalibrationOnScreen, ABentPanelIsStraightenedByTheLinearityValues) {
   StartCalibration({"--panel", "200,200,3900,3900", "--bend", "120"});
-  CalibrateAndConfirm(kDiagonal);
+  EXPECT_EQ(CalibrateAndConfirm(), kDiagonal);
   ExpectTouchesLandUnderTheFinger();
 }
 
 TEST_F(CalibrationOnScreen, AControllerThatRefusesTheAssistedModeGetsTheCornerTargets) {
   StartCalibration({"--panel", "300,200,3800,3900", "--turn", "90", "--refuse-assisted"});
-  CalibrateAndConfirm(kCorners);
+  EXPECT_EQ(CalibrateAndConfirm(), kCorners);
   ExpectTouchesLandUnderTheFinger();
 }
 
 TEST_F(CalibrationOnScreen, CancelShowsTheTargetsAgain) {
   StartCalibration({"--panel", "100,100,4000,4000"});
-  TouchTargets(kDiagonal);
+  EXPECT_EQ(TouchShownTargets(), kDiagonal);
   TouchDialogButton("Confirm Calibration", kCancelX);
   // The driver has its stored calibration back, and the targets come again.
-  CalibrateAndConfirm(kDiagonal);
+  EXPECT_THAT(CalibrateAndConfirm(), kEitherMethod);
   ExpectTouchesLandUnderTheFinger();
 }
 
@@ -213,7 +250,7 @@ TEST_F(CalibrationOnScreen, EscapeEndsTheProgramAndChangesNothing) {
 // key's release must not reach the calibration window, which would end the program.
 TEST_F(CalibrationOnScreen, EscapeInTheConfirmationDialogStartsANewPass) {
   StartCalibration({"--panel", "100,100,4000,4000"});
-  TouchTargets(kDiagonal);
+  EXPECT_EQ(TouchShownTargets(), kDiagonal);
   ASSERT_TRUE(
       WaitUntil([this] { return screen_->WindowTitled("Confirm Calibration").has_value(); }));
   // The dialog cancels on the key's press; the release comes after it has closed.
@@ -222,7 +259,7 @@ TEST_F(CalibrationOnScreen, EscapeInTheConfirmationDialogStartsANewPass) {
   screen_->KeyUp("Escape");
   EXPECT_FALSE(calibration_->Wait(std::chrono::milliseconds(500)).has_value())
       << "the key's release ended the program";
-  CalibrateAndConfirm(kDiagonal);
+  EXPECT_THAT(CalibrateAndConfirm(), kEitherMethod);
   ExpectTouchesLandUnderTheFinger();
 }
 
@@ -234,7 +271,7 @@ TEST_F(CalibrationOnScreen, AUserWhoMayNotWriteTheStoreIsToldAndNothingIsWritten
   chmod(root_.c_str(), 0755);
   chmod((root_ / "run/qvtouch/qvtouch.sock").c_str(), 0666);
   StartProgram(ChildOptions{{}, 65534, 65534});  // nobody
-  TouchTargets(kDiagonal);
+  EXPECT_EQ(TouchShownTargets(), kDiagonal);
   TouchDialogButton("Confirm Calibration", kOkX);
   TouchDialogButton("Error", kOkX);  // "To do this opration should have administrators privilege."
   EXPECT_EQ(calibration_->Wait(std::chrono::seconds(10)), 0);

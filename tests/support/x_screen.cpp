@@ -1,6 +1,7 @@
 #include "tests/support/x_screen.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include "platform/x11/ignored_x_errors.h"
@@ -45,6 +46,14 @@ ScreenPoint XScreen::PointerPosition() const {
   XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &point.X, &point.Y, &windowX,
                 &windowY, &mask);
   return point;
+}
+
+std::uint32_t XScreen::ColourAt(int x, int y) const {
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) return 0;
+  const auto colour = static_cast<std::uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+  XDestroyImage(image);
+  return colour;
 }
 
 void XScreen::Click(int x, int y) const {

@@ -2,6 +2,7 @@
 // sent through XTest to whatever is under the pointer or has the focus.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,8 @@ class XScreen {
   std::optional<ScreenRect> WindowTitled(const std::string& title) const;
   // Where the pointer is.
   ScreenPoint PointerPosition() const;
+  // The colour shown at the point, as 0xRRGGBB (the screen being true colour, as Xvfb's is).
+  std::uint32_t ColourAt(int x, int y) const;
   // Moves the pointer to the point and clicks the left button.
   void Click(int x, int y) const;
   // Presses and releases the key of that name ("Return", "Escape").
