@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 #include "platform/registry/schema.h"
 #include "platform/registry/store_error.h"
@@ -18,7 +16,6 @@ namespace {
 constexpr const char* kNextCopy = "machine.db.copy";
 constexpr const char* kHive = "machine.db";
 constexpr mode_t kCopyMode = 0644;  // every user reads it
-constexpr auto kLockRetry = std::chrono::milliseconds(5);
 
 UniqueFd OpenHiveFolder() {
   const auto folder = HiveFile(Hive::LocalMachine).parent_path();
@@ -67,12 +64,11 @@ CopyPublication::CopyPublication(Hive hive) {
   if (hive != Hive::LocalMachine) return;
   hiveFolder_ = OpenHiveFolder();
   if (!hiveFolder_) throw StoreError(ERROR_REGISTRY_IO_FAILED);
-  const auto deadline = std::chrono::steady_clock::now() + kStoreBusyTimeout;
-  while (::flock(hiveFolder_.Get(), LOCK_EX | LOCK_NB) != 0) {
+  RetryWhileBusy([this] {
+    if (::flock(hiveFolder_.Get(), LOCK_EX | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK && errno != EINTR) throw StoreError(ERROR_REGISTRY_IO_FAILED);
-    if (std::chrono::steady_clock::now() >= deadline) throw StoreError(ERROR_BUSY);
-    std::this_thread::sleep_for(kLockRetry);
-  }
+    return false;
+  });
 }
 
 CopyPublication::~CopyPublication() {

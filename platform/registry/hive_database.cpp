@@ -97,7 +97,18 @@ Connection OpenHiveForWriting(Hive hive) {
   Connection db(file.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW);
   // Write-ahead logging: readers never hold up a writer, nor a writer readers, and a writer
   // killed at any moment leaves the store as it was before its transaction, readable by all.
-  db.Execute("PRAGMA journal_mode = WAL");
+  // Switching a new hive to it upgrades a read lock to an exclusive one, which SQLite does not
+  // wait for (two upgraders would deadlock): a process that meets another one making the same
+  // hive tries again.
+  RetryWhileBusy([&db] {
+    try {
+      db.Execute("PRAGMA journal_mode = WAL");
+      return true;
+    } catch (const StoreError& error) {
+      if (error.Status() != ERROR_BUSY) throw;
+      return false;
+    }
+  });
   return db;
 }
 

@@ -10,13 +10,28 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
+
+#include "platform/registry/store_error.h"
 
 namespace qvtouch::platform {
 
 // How long a call waits for another process's lock on a hive: long enough for any transaction on
 // a hive, which lasts milliseconds.
 inline constexpr std::chrono::milliseconds kStoreBusyTimeout{10'000};
+
+// Calls tryOnce() until it returns true, a few milliseconds apart, for up to the busy time-out:
+// the wait for the locks that SQLite's busy handler does not wait for. Throws StoreError with
+// ERROR_BUSY once the time is up.
+template <class TryOnce>
+void RetryWhileBusy(TryOnce&& tryOnce) {
+  const auto deadline = std::chrono::steady_clock::now() + kStoreBusyTimeout;
+  while (!tryOnce()) {
+    if (std::chrono::steady_clock::now() >= deadline) throw StoreError(ERROR_BUSY);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
 
 class Connection {
  public:

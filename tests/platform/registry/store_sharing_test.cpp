@@ -1,8 +1,12 @@
 // Several processes and threads using one store at once.
+#include <sqlite3.h>
+
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/registry/hive.h"
 #include "tests/platform/registry/registry_test_support.h"
 
 namespace qvtouch::platform::test {
@@ -60,6 +64,28 @@ TEST_F(StoreSharing, ProcessesWritingAtOnceIntoANewHiveLoseNothing) {
   for (const pid_t child : children) failures.push_back(WaitForChild(child));
   EXPECT_EQ(failures, std::vector<int>(kWriters, 0));
   ExpectEveryValueWritten();
+}
+
+// Making a hive switches its new file to write-ahead logging, for which SQLite waits for no other
+// writer of the file (two such switches would deadlock): here the other writer holds its write
+// lock for a while, as one does that makes the same hive at the same moment.
+TEST_F(StoreSharing, AWriterMakingTheHiveWaitsForAnotherWriterOfItsNewFile) {
+  const std::filesystem::path hive = HiveFile(Hive::LocalMachine);
+  std::filesystem::create_directories(hive.parent_path());
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(hive.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::thread otherCommits([other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+  });
+  HKEY key = nullptr;
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kShared, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  otherCommits.join();
+  RegCloseKey(key);
 }
 
 TEST_F(StoreSharing, ThreadsWritingAndReadingAtOnceLoseNothing) {
