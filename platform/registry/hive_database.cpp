@@ -101,13 +101,10 @@ Connection OpenHiveForWriting(Hive hive) {
   // wait for (two upgraders would deadlock): a process that meets another one making the same
   // hive tries again.
   RetryWhileBusy([&db] {
-    try {
-      db.Execute("PRAGMA journal_mode = WAL");
-      return true;
-    } catch (const StoreError& error) {
-      if (error.Status() != ERROR_BUSY) throw;
-      return false;
-    }
+    const int result =
+        sqlite3_exec(db.Handle(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    if (result != SQLITE_OK && result != SQLITE_BUSY) db.Fail(result);
+    return result == SQLITE_OK;
   });
   return db;
 }
